@@ -1,0 +1,3 @@
+#include "ModuleBrisk.h"
+
+int brisk_Main(const std::string&) { return 0; }

@@ -1,0 +1,102 @@
+// cFile: the one class through which the programs touch the file system, and
+// the owner of the compressed container and its coders.
+//
+// Implemented in one source file per area:
+//   cFile_files.cpp       whole-file reads and writes, names, folders, checksum
+//   cFile_container.cpp   container methods 0, dispatch, zip_Auto, min_NoAriPmd
+//   cFile_ari.cpp         container methods 1 and 31 over the arithmetic coder
+//   cFile_pmd.cpp         container methods 2-16 over the PPMd coder
+//   cFile_transforms.cpp  small reversible transforms of integer arrays
+//
+// Nothing here throws for bad input: problems are reported through
+// platform::msg and a neutral result (false, empty array, empty string).
+// Overflow and index errors from the toolkit still propagate.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "cMassiv.h"
+
+// Receives the progress lines of a cFile (one line per method tried...).
+class CbClientClass {
+public:
+  virtual ~CbClientClass() = default;
+  virtual void TellMsg(const std::string& sMsg) = 0;
+};
+
+class cFile {
+public:
+  cFile();
+
+  cMassiv& massiv() { return m; }
+
+  // ===================== Logging link =====================
+  bool AddObjectReference(CbClientClass* Caller);
+  bool DropObjectReference(CbClientClass* Caller);
+  bool setFlagLog(bool flagLog0);
+  bool setFlagLogPmd(bool flagLogPmd0);
+
+  // ===================== Files, names, folders =====================
+  bool exist_File(const std::string& nameFile);
+  bool test_Name(const std::string& nameFile);
+  bool del_File(const std::string& nameFile);
+  void del_file_Safe(const std::string& nameFile);
+  void rename_File(const std::string& nameFile_In, const std::string& nameFile_Out);
+  void copy_File(const std::string& nameFile_In, const std::string& nameFile_Out);
+  void make_Dir(const std::string& folder);
+  BB read_M8(const std::string& nameFile, int32_t maxSize = 0);
+  TT read_M16(const std::string& nameFile);
+  TT read_M32(const std::string& nameFile);
+  // Returns true when the file was written completely.
+  bool write_M8(const std::string& nameFile, const BB& bb, bool flagAppend = false);
+  bool write_M16(const std::string& nameFile, const TT& tt);
+  bool write_M32(const std::string& nameFile, const TT& tt);
+  std::string ReadS(const std::string& nameFile);
+  bool writeS(const std::string& nameFile, const std::string& text);
+  bool append_File(const std::string& nameFile, const std::string& text);
+  SS read_SS(const std::string& nameFile);
+  void get_list_Dir(const std::string& nameDir);
+  SS get_Dir(const std::string& nameDir, const std::string& maska);
+  std::string getTekPath();
+  std::string getAppPath();
+  std::string getTmpPath();
+  std::string getPath(const std::string& nameFile);
+  std::string getNameExt(const std::string& nameFile, bool flagLowCase = false);
+  std::string getName(const std::string& nameFile);
+  std::string getExt(const std::string& nameFile, bool flagLowCase = true);
+  bool test_Size(const std::string& path, int64_t vSizeFile);
+  int32_t make_ks(const BB& bb, int32_t vStart);
+  // Length of a file in bytes, -1 when it is absent.
+  int64_t len_File(const std::string& nameFile);
+
+  SS listFiles;  // the member list that get_list_Dir appends to
+
+  // ===================== Container and dispatch =====================
+  BB zip_Auto(const BB& bb_in, int32_t& bestMetod, bool flagFast);
+  BB unzip_Auto(const BB& bb_in, int32_t& vErr);
+  BB zip_No(const BB& bb);
+  BB unzip_No(const BB& bb_in, int32_t& vErr);
+  void min_NoAriPmd(const BB& bb, int32_t& bestMetod, int32_t& vMinSize, TT& aa);
+
+  // ===================== Arithmetic coding, methods 1 and 31 =====================
+  BB zip_Ari(const BB& bb);
+  BB unzip_Ari(const BB& bb_in, int32_t& vErr);
+  BB zip_Ari16_4k(const TT& tt);
+  TT unzip_Ari16_4k(const BB& bb_in, int32_t& vErr);
+
+  // ===================== PPMd, methods 2-16 =====================
+  BB zip_Pmd(const BB& bb, int32_t numMetod, bool flagSaveSize = true);
+  BB unzip_Pmd(const BB& bb_in, int32_t& vErr);
+  void ini_pmd() {}  // the coder is linked in; nothing to find or copy
+
+  // ===================== Small transforms =====================
+
+private:
+  void send_Msg(const std::string& sMsg);
+
+  cMassiv m;
+  CbClientClass* caller = nullptr;
+  bool flagConnected = false;
+  bool flagLog = false;
+  bool flagLogPmd = false;
+};

@@ -1,0 +1,3 @@
+#include "cFile.h"
+
+cFile::cFile() = default;

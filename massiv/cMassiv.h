@@ -1,0 +1,128 @@
+// cMassiv: the toolkit every program uses to build, cut, join, convert and
+// pack arrays, plus long numbers, integer codes, table codes and value tables.
+//
+// Conventions: arguments whose names end in `_izm` (and the first argument of
+// add_*, ins_*, del_*, reDim_*) are changed in place; everything else returns
+// a new value. Position cursors are taken by reference and left after what
+// was read or written; readers set them to -1 at the end of the data. Bad
+// arguments show a message (platform::msg) and give a neutral result;
+// overflow and index errors throw cOverflowError / cIndexError.
+//
+// The class is implemented in one source file per area:
+//   arrays.cpp        arrays, widths, bit-field packing, byte streams, scalars
+//   long_numbers.cpp  SL arithmetic and number/bit-field conversions
+//   int_codes.cpp     78o, o250, p78, p7778 integer codes
+//   table_codes.cpp   table codes and cost estimates
+//   value_tables.cpp  value tables, replacement, sorting and search
+#pragma once
+#include "massiv_types.h"
+
+class cMassiv {
+public:
+  cMassiv();
+
+  // ===================== Arrays and bit-field packing (arrays.cpp) =====================
+  // Lengths, sizes and building
+  int32_t len_BB(const BB& bb) const { return static_cast<int32_t>(bb.size()); }
+  int32_t len_TT(const TT& tt) const { return static_cast<int32_t>(tt.size()); }
+  int32_t len_SS(const SS& ss) const { return static_cast<int32_t>(ss.size()); }
+  void reDim_BB(BB& bb, int32_t size, bool flagPreserve);
+  void reDim_TT(TT& tt, int32_t size, bool flagPreserve);
+  void reDim_SS(SS& ss, int32_t size, bool flagPreserve);
+  BB blok_n8(int32_t le, int32_t n8);
+  TT blok_n32(int32_t le, int32_t n32);
+  void add_N_to_BB(BB& izm, int32_t n8);
+  void add_N_to_TT(TT& izm, int32_t n32, bool flagOnlyOne = false);
+  void add_BB_to_BB(BB& izm, const BB& src, int32_t vLen = 0);
+  void add_TT_to_TT(TT& izm, const TT& src, int32_t vLen = 0);
+  BB blok_BB(const BB& src, int32_t& vStart_izm, int32_t vLen);
+  TT blok_TT(const TT& src, int32_t& vStart_izm, int32_t vLen);
+  BB blok_BB(const BB& src, int32_t&& vStart, int32_t vLen) { return blok_BB(src, vStart, vLen); }
+  TT blok_TT(const TT& src, int32_t&& vStart, int32_t vLen) { return blok_TT(src, vStart, vLen); }
+  void ins_N_to_BB(int32_t n8, BB& izm, int32_t vPoz);
+  void ins_N_to_TT(int32_t n32, TT& tt_izm, int32_t vPoz);
+  void del_Poz_in_BB(BB& izm, int32_t vPoz);
+  void del_Poz_in_TT(TT& izm, int32_t vPoz);
+  bool test_otr_pusto(const TT& tt);
+
+  // Conversions between kinds and widths
+  TT copy_BB_to_TT(const BB& bb);
+  BB copy_TT_to_BB(const TT& tt);
+  M49 copy_TT_to_M49(const TT& tt);
+  TT M8_to_M16(const BB& bb);
+  BB M16_to_M8(const TT& tt);
+  BB M8_to_M4(const BB& bb);
+  BB M4_to_M8(const BB& m4);
+  BB M8_to_M2(const BB& bb);
+  BB M2_to_M8(const BB& m2);
+  BB M8_to_M1(const BB& bb, int32_t nBit);
+  BB M32_to_M1(const TT& tt, int32_t nBit);
+  BB M1_to_M8(const BB& bitPol, int32_t nBit);
+  TT M1_to_M32(const BB& bitPol, int32_t nBit);
+  BB str_to_BB(const std::string& s);
+  std::string BB_to_str(const BB& bb, int32_t& vStart_izm, int32_t vLen);
+  std::string BB_to_str(const BB& bb) { int32_t p = 0; return BB_to_str(bb, p, 0); }
+  BB N_to_4byte(int32_t n);
+  int32_t byte4_to_N(const BB& bb, int32_t& vStart_izm);
+
+  // Byte streams at a position
+  void put_n8(BB& bb, int32_t n8, int32_t& p_izm, bool flagBuf = false);
+  void put_n16(BB& bb, int32_t n16, int32_t& p_izm);
+  void put_n32(BB& bb, int32_t n32, int32_t& p_izm);
+  void put_n(BB& bb, int32_t n, int32_t& p_izm, bool flag16bit);
+  int32_t get_n8(const BB& bb, int32_t& vStart_izm);
+  int32_t get_n16(const BB& bb, int32_t& vStart_izm);
+  int32_t get_n(const BB& bb, int32_t& p_izm, bool flag16bit);
+
+  // Scalar operations
+  int32_t min(int32_t n1, int32_t n2) const { return n1 < n2 ? n1 : n2; }
+  int32_t max(int32_t n1, int32_t n2) const { return n1 > n2 ? n1 : n2; }
+  double minD(double x1, double x2) const { return x1 < x2 ? x1 : x2; }
+  double maxD(double x1, double x2) const { return x1 > x2 ? x1 : x2; }
+  int32_t clamp(int32_t n, int32_t vMin, int32_t vMax) const;
+  int32_t div(int32_t n1, int32_t n2) const;
+  int32_t kratno_N(int32_t n, int32_t vNum);
+  int32_t bit_maska(int32_t n, bool flagInv = false);
+  int32_t lo_N16(int32_t n16);
+  int32_t hi_N16(int32_t n16);
+  int32_t emk_N32(int32_t n32) const;
+  int32_t emk_X(double x);
+  int32_t emk_TT(const TT& tt) const;
+  int32_t shiftRA(int32_t n32, int32_t& kolBit) const;
+  int32_t shiftR(int32_t n32, int32_t& kolBit) const;
+  int32_t shiftL(int32_t n32, int32_t& kolBit) const;
+  int32_t shiftRA(int32_t n32, int32_t&& kolBit) const { return shiftRA(n32, kolBit); }
+  int32_t shiftR(int32_t n32, int32_t&& kolBit) const { return shiftR(n32, kolBit); }
+  int32_t shiftL(int32_t n32, int32_t&& kolBit) const { return shiftL(n32, kolBit); }
+  int32_t get_Bit(int32_t n32, int32_t nBit_1_32);
+  void set_Bit(int32_t& n32_izm, int32_t nBit_1_32);
+  void res_Bit(int32_t& n32_izm, int32_t nBit_1_32);
+
+  // Whole-array arithmetic
+  int32_t max_TT(const TT& tt);
+  int32_t min_TT(const TT& tt);
+  int32_t max_BB(const BB& bb);
+  int32_t min_BB(const BB& bb);
+  int32_t sum_TT(const TT& tt);
+  int32_t sum_BB(const BB& bb);
+  void inc_TT(TT& tt);
+  void dec_TT(TT& tt);
+  int32_t brisk_Min_TT(TT& tt);
+  void revers_TT(TT& tt);
+  int32_t razn_TT(TT& tt_izm, bool flag_t0);
+  void razn_TT_vost(TT& tt);
+
+  // ===================== Long numbers (long_numbers.cpp) =====================
+
+  // ===================== Integer codes (int_codes.cpp) =====================
+
+  // ===================== Table codes and cost estimates (table_codes.cpp) =====================
+
+  // ===================== Value tables, sorting and search (value_tables.cpp) =====================
+
+  // ===================== State =====================
+  // Powers of two: pow2[k] = 2^k for k = 0..30, pow2[31] = the sign bit alone.
+  int32_t pow2[32];
+  // Position where the last sorted-array search ended (value tables).
+  int32_t poz_Find = 0;
+};

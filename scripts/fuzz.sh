@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang under AddressSanitizer and UBSan in
+# build-fuzz/ and runs each for FUZZ_SECONDS (default 5). Skipped without clang.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+secs="${FUZZ_SECONDS:-5}"
+if ! command -v clang++ >/dev/null; then echo "fuzz: clang++ not found, skipped"; exit 0; fi
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUITE_TESTS=OFF -DSUITE_FUZZ=ON \
+  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer" >/dev/null
+cmake --build build-fuzz -j"$(nproc)" 2>&1 | grep -E 'error|warning: unused' || true
+status=0
+for t in build-fuzz/bin/fuzz_*; do
+  [ -x "$t" ] || continue
+  name=$(basename "$t")
+  mkdir -p "build-fuzz/corpus-$name"
+  echo "fuzz: $name for ${secs}s"
+  if ! "$t" -max_total_time="$secs" -max_len=4096 -rss_limit_mb=2048 -print_final_stats=0 \
+       "build-fuzz/corpus-$name" >"build-fuzz/$name.log" 2>&1; then
+    echo "fuzz: $name FAILED"; tail -40 "build-fuzz/$name.log"; status=1
+  else
+    grep -E '^#[0-9]+.*DONE|Done [0-9]+ runs' "build-fuzz/$name.log" | tail -1 || true
+  fi
+done
+exit $status

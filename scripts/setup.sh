@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks for building and testing.
+set -euo pipefail
+need=()
+have() { dpkg -s "$1" >/dev/null 2>&1; }
+for p in build-essential cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev; do
+  have "$p" || need+=("$p")
+done
+if [ "${#need[@]}" -gt 0 ]; then
+  echo "installing: ${need[*]}"
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}"
+fi
