@@ -113,8 +113,44 @@ public:
   void razn_TT_vost(TT& tt);
 
   // ===================== Long numbers (long_numbers.cpp) =====================
+  // SL: base 256, least significant byte first; zero is the empty array.
+  int32_t len_SL(const SL& superLong) const;
+  void del_Ved0(SL& superLong);
+  void add_N_to_SL(SL& superLong, int32_t n);
+  void add_SL_SL(SL& izm, const SL& bb);
+  int32_t sub_SL_SL(SL& superLong1, const SL& superLong2);
+  void mulSL(SL& superLong, int32_t osn, int32_t n);
+  int32_t divSL(SL& superLong, int32_t osn);
+  int32_t cmp_SL_SL(const SL& superLong1, const SL& superLong2) const;
+  double SL_to_Double(const SL& bb);
+  SL N_to_br100(int32_t n);
+
+  // Numbers and bit fields (M1, least significant bit first)
+  BB N_to_M1(int32_t n32, int32_t nBit = 0);
+  int32_t M1_to_N(const BB& bb, int32_t vStart = 0, int32_t vLen = 0);
+  BB X_to_M1(double x, int32_t nBit = 0);
+  double M1_to_X(const BB& bb, int32_t vStart = 0);
+  void add_N_to_M1(BB& bitPol_izm, int32_t n, int32_t numBit);
+  int32_t get_N_from_M1(const BB& bitPol, int32_t& p_izm, int32_t numBit);
+  void inv_M1(BB& izm);
+  int32_t max_emk_M32(const TT& tt);
 
   // ===================== Integer codes (int_codes.cpp) =====================
+  // 78o: one byte below D = 256 - 2^o, else two bytes, high part first.
+  BB N_to_78o(int32_t n, int32_t o, int32_t& vOutLen);
+  int32_t o78_to_N(const BB& bb, int32_t o, int32_t& vStart_izm);
+  int32_t o78_to_N(const BB& bb, int32_t o, int32_t&& vStart) { return o78_to_N(bb, o, vStart); }
+  void put_78o4(BB& bb, int32_t n, int32_t& p_izm);
+  int32_t get_78o4(const BB& bb, int32_t& vStart_izm);
+  void put_o250(BB& bb, int32_t n, int32_t& p_izm);
+  int32_t get_o250(const BB& bb, int32_t& vStart_izm);
+  BB zip_p78(const TT& tt);
+  // p7778: 1..8 bytes, length in unary in the low bits of the first byte.
+  BB X_to_p7778(double x);
+  double p7778_to_X(const BB& ist, int32_t& vStart_izm);
+  double p7778_to_X(const BB& ist, int32_t&& vStart) { return p7778_to_X(ist, vStart); }
+  BB zip_7778(const TT& tt);
+  TT unzip_7778(const BB& bb);
 
   // ===================== Table codes and cost estimates (table_codes.cpp) =====================
 
