@@ -1,0 +1,145 @@
+#include "FormInfo.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+const size_t kMaxWindowChars = 65500;
+
+size_t utf8_Chars(const std::string& s) {
+  size_t n = 0;
+  for (unsigned char c : s)
+    if ((c & 0xC0) != 0x80) ++n;
+  return n;
+}
+
+std::string now_Stamp() {
+  std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  char buf[64];
+  std::strftime(buf, sizeof buf, "%H:%M:%S %d.%m.%Y", &tm);
+  return buf;
+}
+
+}  // namespace
+
+FormInfo::FormInfo(platform::iLogView& view) : clock(now_Stamp), view_(view) {}
+
+void FormInfo::log_Msg(const std::string& sMsg) {
+  if (sMsg == "<HOME!>" || sMsg == "<END!>") {
+    view_.bring_Front(sMsg == "<END!>");
+    return;
+  }
+  if (sMsg == "<CLEAR!>") {
+    flush_Log();
+    events();
+    return;
+  }
+  if (sMsg == "<TIMER!>") {
+    interval_ = 315;
+    timerOn_ = true;
+    append_Text("___________________________\r\nавтоматически закроется через 5 сек");
+    return;
+  }
+  if (sMsg == "<QUIT!>") {
+    quit_App();
+    return;
+  }
+  if (flagStopCommand && sMsg == "<STOP!>") {
+    interval_ = 300;
+    timerOn_ = false;
+    barLoaded_ = false;
+    view_.hide_Bar();
+    append_Text("таймер остановлен");
+    return;
+  }
+  append_Text(sMsg);
+}
+
+void FormInfo::append_Text(const std::string& sMsg) {
+  const size_t n = utf8_Chars(sMsg);
+  if (n + textChars_ > kMaxWindowChars) flush_Log();
+  events();
+  text_ += sMsg;
+  text_ += "\r\n";
+  textChars_ += n + 2;
+  view_.show_Line(sMsg);
+  events();
+}
+
+void FormInfo::flush_Log() {
+  if (logPath.find_first_not_of(' ') != std::string::npos) {
+    // One record: CR, time and date, CR, the text with CR LF turned into CR,
+    // CR, then CR LF.
+    std::string body;
+    body.reserve(text_.size());
+    for (size_t i = 0; i < text_.size(); ++i) {
+      if (text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n') ++i;
+      body += text_[i] == '\n' ? '\r' : text_[i];
+    }
+    std::string record = "\r" + clock() + "\r" + body + "\r\r\n";
+    if (FILE* f = std::fopen(logPath.c_str(), "ab")) {
+      std::fwrite(record.data(), 1, record.size(), f);
+      std::fclose(f);
+    }
+  }
+  text_.clear();
+  textChars_ = 0;
+  events();
+}
+
+void FormInfo::timer_Tick() {
+  timerOn_ = false;
+  const int k = interval_ - 300;
+  if (k == 15) barLoaded_ = true;  // the strip appears on the first tick
+  interval_ -= 1;
+  if (interval_ < 300) {
+    quit_App();
+    return;
+  }
+  for (int i = 0; i < 16; ++i) bar_[static_cast<size_t>(i)] = i < k;
+  if (barLoaded_) view_.draw_Bar(bar_);
+  timerOn_ = true;
+}
+
+void FormInfo::bar_Clicked() {
+  timerOn_ = false;
+  barLoaded_ = false;
+  view_.hide_Bar();
+}
+
+bool FormInfo::query_Unload() {
+  if (!flagFinished || flagBusy) return false;
+  quit_App();
+  return true;
+}
+
+void FormInfo::quit_App() {
+  if (quit_) return;
+  quit_ = true;
+  timerOn_ = false;
+  if (onQuit) onQuit();
+}
+
+void FormInfo::run_Until_Closed() {
+  const bool watch = view_.interactive();
+  while (!quit_) {
+    if (timerOn_) {
+      if (watch && view_.wait_Key(300) != platform::eKey::none) {
+        bar_Clicked();
+        continue;
+      }
+      timer_Tick();
+      continue;
+    }
+    if (!watch) {  // kept open, but nobody can look at it
+      query_Unload();
+      if (!quit_) quit_App();
+      return;
+    }
+    platform::eKey k = view_.wait_Key(1000);
+    if (k == platform::eKey::esc || k == platform::eKey::enter) query_Unload();
+  }
+}

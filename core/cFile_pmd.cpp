@@ -1,0 +1,72 @@
+// Container methods 2-16: the data length as a p7778 code, then the PPMd stream.
+#include "cFile.h"
+#include "msg_box.h"
+#include "pmd.h"
+
+using platform::msg;
+
+namespace {
+const int32_t kMaxInput = 16777216;
+}
+
+BB cFile::zip_Pmd(const BB& bb, int32_t numMetod, bool flagSaveSize) {
+  ini_pmd();
+  if (numMetod < 2 || numMetod > 16) {
+    msg("метод 2..16");
+    return {};
+  }
+  if (bb.empty()) {
+    msg("пустой массив");
+    return {};
+  }
+  if (bb.size() > static_cast<size_t>(kMaxInput)) {
+    msg("ограничение этого кодера=16mb\r\nРазбивайте на части");
+    return {};
+  }
+  const int32_t n = static_cast<int32_t>(bb.size());
+  BB out(static_cast<size_t>(n) + 16, 0);
+  out[0] = static_cast<uint8_t>(numMetod);
+  size_t p = 2;
+  if (flagSaveSize) {
+    BB code = m.X_to_p7778(static_cast<double>(n));
+    std::copy(code.begin(), code.end(), out.begin() + 2);
+    p += code.size();
+  }
+  const int32_t g = EncodeMas(bb.data(), out.data() + p, n, numMetod);
+  // A stream that does not beat the stored form is not worth keeping.
+  if (g <= 0 || static_cast<int64_t>(p) + g >= static_cast<int64_t>(n) + 2) return {};
+  out.resize(p + static_cast<size_t>(g));
+  out[1] = static_cast<uint8_t>(make_ks(out, 2));
+  return out;
+}
+
+BB cFile::unzip_Pmd(const BB& bb_in, int32_t& vErr) {
+  ini_pmd();
+  vErr = 0;
+  if (bb_in.empty()) {
+    msg("пустой массив");
+    vErr = -1;
+    return {};
+  }
+  const int32_t order = bb_in[0] & 31;
+  if (order < 2 || order > 16) {
+    msg("метод не 2..16/это не архив PPMd");
+    vErr = -2;
+    return {};
+  }
+  if (bb_in.size() < 2 || bb_in[1] != make_ks(bb_in, 2)) vErr = -3;
+  int32_t q = 2;
+  const double stored = bb_in.size() > 2 ? m.p7778_to_X(bb_in, q) : -1;
+  // A damaged length field must not make us allocate or expect more than any
+  // container can hold.
+  if (q < 0 || stored < 1 || stored > kMaxInput || static_cast<size_t>(q) > bb_in.size()) {
+    vErr = -4;
+    return {};
+  }
+  const int32_t L = static_cast<int32_t>(stored);
+  BB out(static_cast<size_t>(L) + 16, 0);
+  const int32_t r = DecodeMas(bb_in.data() + q, out.data(), static_cast<int32_t>(bb_in.size()) - q, L + 8, order);
+  out.resize(static_cast<size_t>(r < 0 ? 0 : r));
+  if (r != L) vErr = -4;
+  return out;
+}
