@@ -58,7 +58,7 @@ std::string slurp(const std::string& path) {
 }  // namespace
 
 cRun run_Program(const std::string& program, const std::string& args, const std::string& tmpDir,
-                 const std::string& cwd) {
+                 const std::string& cwd, const std::vector<std::string>& extraEnv) {
   cRun r;
   std::string exe = std::string(SUITE_BIN_DIR) + program;
   std::vector<std::string> words{exe};
@@ -80,6 +80,7 @@ cRun run_Program(const std::string& program, const std::string& args, const std:
     env.push_back(s);
   }
   env.push_back("TMPDIR=" + tmpDir);
+  for (const auto& e : extraEnv) env.push_back(e);
   std::vector<char*> argv, envp;
   for (auto& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);

@@ -3,6 +3,7 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "massiv_types.h"
 
@@ -37,7 +38,8 @@ struct cRun {
 // Runs build/bin/<program> with the arguments (one string, split on blanks as
 // the shell does not: passed as separate argv words), stdin from /dev/null,
 // with TMPDIR set to `tmpDir`.
+// `extraEnv` holds further NAME=value words for the environment.
 cRun run_Program(const std::string& program, const std::string& args, const std::string& tmpDir,
-                 const std::string& cwd = "");
+                 const std::string& cwd = "", const std::vector<std::string>& extraEnv = {});
 
 }  // namespace testsup

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include "cFile.h"
+#include "msg_box.h"
+#include "test_support.h"
+
+namespace {
+
+class cCollect : public CbClientClass {
+public:
+  std::vector<std::string> lines;
+  void TellMsg(const std::string& s) override { lines.push_back(s); }
+};
+
+}  // namespace
+
+TEST(ContainerStored, LayoutChecksumAndRoundTrip) {
+  cFile f;
+  const BB data{'h', 'e', 'l', 'l', 'o'};
+  const BB c = f.zip_No(data);
+  ASSERT_EQ(c.size(), 7u);
+  EXPECT_EQ(c[0], 0);
+  EXPECT_EQ(c[1], (104 + 101 + 108 + 108 + 111) & 255);
+  int32_t vErr = 1;
+  EXPECT_EQ(f.unzip_Auto(c, vErr), data);
+  EXPECT_EQ(vErr, 0);
+}
+
+TEST(ContainerStored, AlteredChecksumStillDecodesWithMinus3) {
+  cFile f;
+  BB c = f.zip_No(BB{1, 2, 3});
+  c[1] ^= 0x55;
+  int32_t vErr = 0;
+  EXPECT_EQ(f.unzip_Auto(c, vErr), (BB{1, 2, 3}));
+  EXPECT_EQ(vErr, -3);
+}
+
+TEST(ContainerDispatch, EmptyWrongAndUnknownMethods) {
+  platform::cScopedMsgCapture cap;
+  cFile f;
+  int32_t vErr = 0;
+  EXPECT_TRUE(f.unzip_Auto(BB{}, vErr).empty());
+  EXPECT_EQ(vErr, -1);
+  EXPECT_TRUE(f.unzip_Auto(BB{20, 0, 1, 2}, vErr).empty());
+  EXPECT_TRUE(cap.box.saw("неизвестный метод 17-30"));
+  EXPECT_TRUE(f.unzip_No(BB{1, 0}, vErr).empty());
+  EXPECT_EQ(vErr, -2);
+  EXPECT_TRUE(cap.box.saw("метод не 0"));
+  // A PPMd container whose length field promises more than any container holds.
+  EXPECT_TRUE(f.unzip_Auto(BB{4, 0, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 1, 2}, vErr).empty());
+  EXPECT_EQ(vErr, -4);
+  // Mode bits set: the data comes back with a message.
+  BB moded = f.zip_No(BB{5});
+  moded[0] = 0x20;
+  f.unzip_Auto(moded, vErr);
+}
+
+TEST(ContainerAuto, RefusesEmptyAndSixteenMegabytes) {
+  platform::cScopedMsgCapture cap;
+  cFile f;
+  int32_t best = -1;
+  EXPECT_TRUE(f.zip_Auto(BB{}, best, true).empty());
+  EXPECT_TRUE(cap.box.saw("пустой массив не сохраняю"));
+  EXPECT_TRUE(f.zip_Auto(BB(16777216, 'a'), best, true).empty());
+  EXPECT_TRUE(cap.box.saw("макс 16мб-ограничение этого кодера"));
+}
+
+TEST(ContainerAuto, FullSearchLogsStoredSizeFirstAndKeepsLowerMethodOnTies) {
+  cFile f;
+  cCollect log;
+  f.AddObjectReference(&log);
+  f.setFlagLog(true);
+  f.setFlagLogPmd(true);
+  int32_t best = -1;
+  const BB ten{'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'};
+  BB c = f.zip_Auto(ten, best, false);
+  ASSERT_FALSE(log.lines.empty());
+  EXPECT_EQ(log.lines[0], "0=12");
+  EXPECT_EQ(log.lines[1].rfind("1=", 0), 0u);
+  if (best == 0) EXPECT_EQ(c.size(), 12u);
+  int32_t vErr = 0;
+  EXPECT_EQ(f.unzip_Auto(c, vErr), ten);
+  EXPECT_EQ(vErr, 0);
+
+  // Without the connected callback (or with the log off) nothing is sent.
+  log.lines.clear();
+  f.setFlagLog(false);
+  f.zip_Auto(ten, best, false);
+  EXPECT_TRUE(log.lines.empty());
+  EXPECT_TRUE(f.DropObjectReference(&log));
+  EXPECT_FALSE(f.DropObjectReference(&log));
+}
+
+TEST(ContainerAuto, EveryChoiceRestoresRealFiles) {
+  cFile f;
+  for (const char* name : {"general/canterbury/grammar.lsp", "general/canterbury/xargs.1", "general/brotli/64x",
+                           "general/brotli/x", "general/artificial/random.txt", "general/calgary/paper5"}) {
+    const BB data = testsup::read_File(testsup::corpus(name));
+    ASSERT_FALSE(data.empty()) << name;
+    for (bool fast : {true, false}) {
+      int32_t best = -1;
+      const BB c = f.zip_Auto(data, best, fast);
+      ASSERT_FALSE(c.empty()) << name;
+      EXPECT_EQ(c[0] & 31, best) << name;
+      EXPECT_LE(c.size(), data.size() + 2) << name;
+      int32_t vErr = 1;
+      EXPECT_EQ(f.unzip_Auto(c, vErr), data) << name << " method " << best;
+      EXPECT_EQ(vErr, 0) << name;
+    }
+  }
+}
+
+TEST(ContainerMinTable, SizesOfEveryMethod) {
+  cFile f;
+  const BB data = testsup::read_File(testsup::corpus("general/canterbury/grammar.lsp"));
+  int32_t best = -1, size = 0;
+  TT aa;
+  f.min_NoAriPmd(data, best, size, aa);
+  ASSERT_EQ(aa.size(), 17u);
+  EXPECT_EQ(aa[0], static_cast<int32_t>(data.size()) + 2);
+  for (int32_t a : aa) EXPECT_GE(a, size);
+  EXPECT_EQ(aa[best], size);
+}
