@@ -90,6 +90,26 @@ public:
   void ini_pmd() {}  // the coder is linked in; nothing to find or copy
 
   // ===================== Small transforms =====================
+  // Escape codes: a value below the threshold t is one w-bit symbol, a larger
+  // one is two, t + (v - t) div 2^w and (v - t) mod 2^w.
+  BB zip_78auto(const TT& tt_in);
+  TT unzip_78(const BB& bb_in);
+  // k: out for the encoders; for the decoders -1 reads it from the first symbol.
+  BB zip_to_2bit(const BB& bb, int32_t& k, bool flagM2toM8);
+  BB unzip_from_2bit(const BB& bb, int32_t k, bool flagM2toM8);
+  BB zip_to_4bit(const BB& bb, int32_t& k, bool flagM4toM8);
+  BB unzip_from_4bit(const BB& bb, int32_t k, bool flagM4toM8);
+  TT unzip_contex(const BB& symbols, int32_t pr, int32_t nBit);
+  // Threshold chosen from the largest value (lowered by perN); one byte per symbol.
+  BB zip_max78auto(const TT& tt, int32_t perN = 0);
+  TT unzip_max78(const BB& bb);
+  // The whole array as one number in base M + 1; trailing zero values are lost.
+  BB zip_Max1_TT(const TT& tt);
+  TT unzip_Max1_TT(const BB& bb);
+  SL zip_TT_to_SL(const TT& tt, int32_t osn);
+  TT unzip_TT_from_SL(const SL& superLong, int32_t osn);
+  BB zip_RLE(const BB& bb);
+  BB unzip_RLE(const BB& bb);
 
 private:
   void send_Msg(const std::string& sMsg);

@@ -153,6 +153,22 @@ public:
   TT unzip_7778(const BB& bb);
 
   // ===================== Table codes and cost estimates (table_codes.cpp) =====================
+  // M49_q1: q1 bits of group count g, then (g + 1) * q1 value bits; end marker 0, 1.
+  BB zip_M49_q1(const M49& xx, int32_t q1);
+  M49 unzip_M49_q1(const BB& bb, int32_t q1);
+  // M49_3334: g zero bits and a one bit, then 3 * (g + 1) value bits.
+  BB zip_M49_3334(const M49& xx);
+  // p3334: nibbles, high bit = continuation; values below 8776.
+  BB zip_p3334(const TT& tt);
+  void unzip_p3334(const BB& bb, TT& tt);
+  // Zigzag: 0, -1, 1, -2, 2 -> 0, 1, 2, 3, 4.
+  int32_t otr_Net(int32_t n);
+  // Estimated bits of the step code: classes by the arithmetic coder plus value fields.
+  int32_t BR_st2(const TT& tt, int32_t vStep, int32_t q1);
+  // Cheapest of 26 simple codes in bits; vNum = its number; vMax bounds the passes.
+  int32_t min_BR(const TT& tt, int32_t& vNum, int32_t& vMax);
+  // gg = 39 estimated costs of the unary and divisor codes.
+  void minBR(const TT& tt, TT& gg);
 
   // ===================== Value tables, sorting and search (value_tables.cpp) =====================
 
