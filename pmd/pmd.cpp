@@ -1,5 +1,38 @@
 #include "pmd.h"
 
-// Placeholder until the model lands: refuses every input.
-int32_t EncodeMas(const uint8_t*, uint8_t*, int32_t, int32_t) { return 0; }
-int32_t DecodeMas(const uint8_t*, uint8_t*, int32_t, int32_t, int32_t) { return 0; }
+#include <memory>
+
+#include "ppmd_model.h"
+
+namespace {
+
+constexpr int32_t kMaxLength = 16777216;
+
+}  // namespace
+
+uint32_t pmd::arena_Bytes(int32_t length, int32_t order) {
+  // Model memory per input byte grows with the order; whole MiB, 1..256 MiB.
+  static const uint32_t kPerByte[17] = {0, 0, 2, 4, 6, 8, 10, 12, 12, 14, 14, 16, 16, 16, 16, 16, 16};
+  const uint64_t mib = 1u << 20;
+  uint64_t want = uint64_t(length > 0 ? length : 0) * kPerByte[order] + mib;
+  uint64_t m = (want + mib - 1) / mib;
+  if (m > 256) m = 256;
+  return static_cast<uint32_t>(m * mib);
+}
+
+int32_t EncodeMas(const uint8_t* source, uint8_t* destination, int32_t length, int32_t order) {
+  if (!source || !destination || length < 1 || length > kMaxLength || order < 2 || order > 16) return 0;
+  auto model = std::make_unique<pmd::cModel>();
+  if (!model->init(pmd::arena_Bytes(length, order), order)) return 0;
+  return model->encode(source, length, destination, length + 8);
+}
+
+int32_t DecodeMas(const uint8_t* source, uint8_t* destination, int32_t sourceLength, int32_t capacity,
+                  int32_t order) {
+  if (!source || !destination || sourceLength < 1 || capacity < 1 || order < 2 || order > 16) return 0;
+  if (capacity > kMaxLength + 8) capacity = kMaxLength + 8;
+  auto model = std::make_unique<pmd::cModel>();
+  // The encoder's input length is the capacity less its 8 bytes of slack.
+  if (!model->init(pmd::arena_Bytes(capacity - 8, order), order)) return 0;
+  return model->decode(source, sourceLength, destination, capacity);
+}

@@ -1,0 +1,573 @@
+#include "ppmd_model.h"
+
+#include <cstring>
+#include <utility>
+
+namespace pmd {
+
+namespace {
+
+constexpr int kIntBits = 7;
+constexpr int kPeriodBits = 7;
+constexpr uint32_t kInterval = 1u << kIntBits;
+constexpr uint32_t kBinScale = 1u << (kIntBits + kPeriodBits);
+constexpr uint32_t kMaxFreq = 124;
+constexpr int kMaxStack = 64;
+
+// Initial escape estimates of binary contexts by the suffix's symbol count.
+constexpr uint16_t kInitBinEsc[8] = {0x3CDD, 0x1F3F, 0x59BF, 0x48F3, 0x64A1, 0x5ABC, 0x6632, 0x6051};
+// Escape weight of a new context, by the binary probability that failed.
+constexpr uint8_t kExpEscape[16] = {25, 14, 9, 7, 5, 5, 4, 4, 4, 3, 3, 3, 2, 2, 2, 2};
+
+inline uint32_t bin_Mean(uint32_t summ) { return (summ + (1u << (kPeriodBits - 2))) >> kPeriodBits; }
+
+// Symbol `sym` in a symbol array of `n` entries, or nullptr.
+inline cState* find_Sym(cState* p, uint32_t n, uint8_t sym) {
+  for (uint32_t i = 0; i < n; ++i)
+    if (p[i].sym == sym) return p + i;
+  return nullptr;
+}
+
+}  // namespace
+
+void cSee::hit() {
+  if (shift < kPeriodBits && --count == 0) {
+    summ = static_cast<uint16_t>(summ + summ);
+    count = static_cast<uint8_t>(3 << shift++);
+  }
+}
+
+bool cModel::init(uint32_t arenaBytes, int order) {
+  if (!alloc_.create(arenaBytes)) return false;
+  maxOrder_ = order;
+  for (int i = 0; i < 256; ++i) {
+    ns2BSIndx_[i] = static_cast<uint8_t>(i == 0 ? 0 : i == 1 ? 2 : i <= 10 ? 4 : 6);
+    hb2Flag_[i] = static_cast<uint8_t>(i < 0x40 ? 0 : 8);
+  }
+  // Symbol-count classes for the escape contexts: 0,1,2, then ever wider.
+  int i = 0;
+  for (; i < 3; ++i) ns2Indx_[i] = static_cast<uint8_t>(i);
+  for (int m = i, k = 1, step = 1; i < 256; ++i) {
+    ns2Indx_[i] = static_cast<uint8_t>(m);
+    if (--k == 0) {
+      k = ++step;
+      ++m;
+    }
+  }
+  dummySee_ = {0, kPeriodBits, 64};
+  restart();
+  return true;
+}
+
+void cModel::clear_Mask() {
+  escCount_ = 1;
+  std::memset(charMask_, 0, sizeof(charMask_));
+}
+
+void cModel::restart() {
+  clear_Mask();
+  alloc_.reset();
+  initRL_ = -(maxOrder_ < 12 ? maxOrder_ : 12) - 1;
+  runLength_ = initRL_;
+  prevSuccess_ = 0;
+  orderFall_ = maxOrder_;
+  uint32_t c = alloc_.alloc_Context();
+  uint32_t s = alloc_.alloc_Units(128);
+  minCtx_ = maxCtx_ = ctx(c);
+  minCtx_->suffix = 0;
+  minCtx_->numStats = 256;
+  minCtx_->u.m.summFreq = 257;
+  minCtx_->set_Stats(s);
+  cState* p = st(s);
+  for (int i = 0; i < 256; ++i) {
+    p[i].sym = static_cast<uint8_t>(i);
+    p[i].freq = 1;
+    p[i].set_Succ(0);
+  }
+  found_ = p;
+  for (int i = 0; i < 128; ++i)
+    for (int k = 0; k < 8; ++k)
+      for (int m = 0; m < 64; m += 8) binSumm_[i][k + m] = static_cast<uint16_t>(kBinScale - kInitBinEsc[k] / (i + 2));
+  for (int i = 0; i < 25; ++i)
+    for (int k = 0; k < 16; ++k) see_[i][k] = {static_cast<uint16_t>((5 * i + 10) << (kPeriodBits - 4)), kPeriodBits - 4, 4};
+}
+
+// Halves the frequencies of the current context (found_ moves to the front),
+// dropping symbols that reach zero; the root keeps all its symbols.
+void cModel::rescale() {
+  cContext* mc = minCtx_;
+  cState* base = stats(mc);
+  uint32_t ns = mc->numStats;
+  for (cState* p = found_; p != base; --p) std::swap(p[0], p[-1]);
+  base[0].freq = static_cast<uint8_t>(base[0].freq + 4);
+  mc->u.m.summFreq = static_cast<uint16_t>(mc->u.m.summFreq + 4);
+  uint32_t escFreq = mc->u.m.summFreq - base[0].freq;
+  uint32_t adder = (orderFall_ != 0 || mc->suffix == 0) ? 1 : 0;
+  base[0].freq = static_cast<uint8_t>((base[0].freq + adder) >> 1);
+  uint32_t sum = base[0].freq;
+  for (uint32_t i = 1; i < ns; ++i) {
+    escFreq -= base[i].freq;
+    base[i].freq = static_cast<uint8_t>((base[i].freq + adder) >> 1);
+    sum += base[i].freq;
+    if (base[i].freq > base[i - 1].freq) {
+      cState t = base[i];
+      uint32_t j = i;
+      do base[j] = base[j - 1];
+      while (--j && t.freq > base[j - 1].freq);
+      base[j] = t;
+    }
+  }
+  if (base[ns - 1].freq == 0) {
+    uint32_t zeros = 0;
+    while (base[ns - 1 - zeros].freq == 0) ++zeros;
+    escFreq += zeros;
+    uint32_t nsNew = ns - zeros;
+    mc->numStats = static_cast<uint16_t>(nsNew);
+    if (nsNew == 1) {
+      cState t = base[0];
+      do {
+        t.freq = static_cast<uint8_t>(t.freq - (t.freq >> 1));
+        escFreq >>= 1;
+      } while (escFreq > 1);
+      alloc_.free_Units(off(base), (ns + 1) >> 1);
+      mc->u.one = t;
+      found_ = &mc->u.one;
+      return;
+    }
+    uint32_t n0 = (ns + 1) >> 1, n1 = (nsNew + 1) >> 1;
+    if (n0 != n1) mc->set_Stats(alloc_.shrink_Units(off(base), n0, n1));
+  }
+  mc->u.m.summFreq = static_cast<uint16_t>(sum + escFreq - (escFreq >> 1));
+  found_ = stats(mc);
+}
+
+// Gives found_ and the states of the same symbol in the suffixes that still
+// point into the text real contexts, each a one-symbol child whose statistics
+// are inherited from the context where the chain ends.
+uint32_t cModel::create_Successors(bool skip, cState* p1) {
+  const uint32_t upBranch = found_->succ();
+  const uint8_t fsym = found_->sym;
+  cContext* pc = minCtx_;
+  cState* ps[kMaxStack];
+  int n = 0;
+  if (!skip) ps[n++] = found_;
+  cState* p = p1;
+  while (pc->suffix && n < kMaxStack) {
+    pc = ctx(pc->suffix);
+    if (!p) {
+      p = (pc->numStats != 1) ? find_Sym(stats(pc), pc->numStats, fsym)
+                              : (pc->u.one.sym == fsym ? &pc->u.one : nullptr);
+      if (!p) break;
+    }
+    uint32_t s = p->succ();
+    if (s != upBranch && s >= alloc_.unitsStart()) {
+      pc = ctx(s);
+      break;
+    }
+    ps[n++] = p;
+    p = nullptr;
+  }
+  if (n == 0) return off(pc);
+
+  cState up;
+  up.sym = alloc_.base()[upBranch];
+  up.set_Succ(upBranch < alloc_.text() ? upBranch + 1 : 0);
+  if (pc->numStats != 1) {
+    cState* q = find_Sym(stats(pc), pc->numStats, up.sym);
+    if (q) {
+      uint32_t cf = q->freq - 1u;
+      uint32_t s0 = pc->u.m.summFreq - pc->numStats - cf;
+      up.freq = static_cast<uint8_t>(1 + ((2 * cf <= s0) ? (5 * cf > s0) : ((2 * cf + 3 * s0 - 1) / (2 * s0))));
+    } else {
+      up.freq = 1;
+    }
+  } else {
+    up.freq = pc->u.one.freq;
+  }
+  do {
+    uint32_t c = alloc_.alloc_Context();
+    if (!c) return 0;
+    cContext* nc = ctx(c);
+    nc->numStats = 1;
+    nc->u.one = up;
+    nc->suffix = off(pc);
+    ps[--n]->set_Succ(c);
+    pc = nc;
+  } while (n);
+  return off(pc);
+}
+
+bool cModel::update_Model() {
+  const cState fs = *found_;
+  uint32_t fsSucc = fs.succ();
+  cContext* mc = minCtx_;
+  cState* p = nullptr;
+  if (fs.freq < kMaxFreq / 4 && mc->suffix) {
+    cContext* pc = ctx(mc->suffix);
+    if (pc->numStats != 1) {
+      cState* base = stats(pc);
+      p = find_Sym(base, pc->numStats, fs.sym);
+      if (p) {
+        if (p != base && p[0].freq >= p[-1].freq) {
+          std::swap(p[0], p[-1]);
+          --p;
+        }
+        if (p->freq < kMaxFreq - 9) {
+          p->freq = static_cast<uint8_t>(p->freq + 2);
+          pc->u.m.summFreq = static_cast<uint16_t>(pc->u.m.summFreq + 2);
+        }
+      }
+    } else if (pc->u.one.sym == fs.sym) {
+      p = &pc->u.one;
+      p->freq = static_cast<uint8_t>(p->freq + (p->freq < 32));
+    }
+  }
+  if (orderFall_ == 0) {
+    uint32_t c = create_Successors(true, p);
+    if (!c) return false;
+    found_->set_Succ(c);
+    minCtx_ = maxCtx_ = ctx(c);
+    return true;
+  }
+  if (!alloc_.put_Text(fs.sym)) return false;
+  uint32_t successor = alloc_.text();
+  if (fsSucc) {
+    if (fsSucc < alloc_.unitsStart()) {  // still a text reference
+      uint32_t c = create_Successors(false, p);
+      if (!c) return false;
+      fsSucc = c;
+    }
+    if (--orderFall_ == 0) {
+      successor = fsSucc;
+      if (maxCtx_ != mc) alloc_.unput_Text();
+    }
+  } else {
+    found_->set_Succ(successor);
+    fsSucc = off(mc);
+  }
+
+  const uint32_t ns = mc->numStats;
+  const uint32_t s0 = mc->u.m.summFreq - ns - (fs.freq - 1u);
+  for (cContext* pc = maxCtx_; pc != mc; pc = ctx(pc->suffix)) {
+    uint32_t ns1 = pc->numStats;
+    if (ns1 != 1) {
+      if ((ns1 & 1) == 0) {
+        uint32_t q = alloc_.expand_Units(pc->stats(), ns1 >> 1);
+        if (!q) return false;
+        pc->set_Stats(q);
+      }
+      uint32_t sf = pc->u.m.summFreq;
+      pc->u.m.summFreq = static_cast<uint16_t>(sf + (2 * ns1 < ns) + 2 * ((4 * ns1 <= ns) & (sf <= 8 * ns1)));
+    } else {
+      uint32_t q = alloc_.alloc_Units(1);
+      if (!q) return false;
+      cState one = pc->u.one;
+      if (one.freq < kMaxFreq / 4 - 1)
+        one.freq = static_cast<uint8_t>(one.freq * 2);
+      else
+        one.freq = kMaxFreq - 4;
+      *st(q) = one;
+      pc->set_Stats(q);
+      pc->u.m.summFreq = static_cast<uint16_t>(one.freq + initEsc_ + (ns > 3));
+    }
+    uint32_t summ = pc->u.m.summFreq;
+    uint32_t cf = 2 * fs.freq * (summ + 6);
+    uint32_t sf = s0 + summ;
+    if (cf < 6 * sf) {
+      cf = 1 + (cf > sf) + (cf >= 4 * sf);
+      summ += 3;
+    } else {
+      cf = 4 + (cf >= 9 * sf) + (cf >= 12 * sf) + (cf >= 15 * sf);
+      summ += cf;
+    }
+    pc->u.m.summFreq = static_cast<uint16_t>(summ);
+    cState* np = stats(pc) + ns1;
+    np->sym = fs.sym;
+    np->freq = static_cast<uint8_t>(cf);
+    np->set_Succ(successor);
+    pc->numStats = static_cast<uint16_t>(ns1 + 1);
+  }
+  maxCtx_ = minCtx_ = ctx(fsSucc);
+  return true;
+}
+
+void cModel::next_Context() {
+  hiBitsFlag_ = hb2Flag_[found_->sym];
+  uint32_t s = found_->succ();
+  if (orderFall_ == 0 && s >= alloc_.unitsStart()) {
+    minCtx_ = maxCtx_ = ctx(s);
+    return;
+  }
+  if (!update_Model()) restart();
+  if (escCount_ == 0) clear_Mask();
+}
+
+uint16_t* cModel::bin_Prob() {
+  const cState& s = minCtx_->u.one;
+  return &binSumm_[s.freq - 1][prevSuccess_ + ns2BSIndx_[ctx(minCtx_->suffix)->numStats - 1] + hiBitsFlag_ +
+                               2 * hb2Flag_[s.sym] + ((runLength_ >> 26) & 0x20)];
+}
+
+cSee* cModel::esc_Context(int diff, uint32_t& escFreq) {
+  cContext* mc = minCtx_;
+  if (mc->numStats != 256 && mc->suffix) {
+    int ns = mc->numStats;
+    cSee* s = &see_[ns2Indx_[diff - 1]][(diff < ctx(mc->suffix)->numStats - ns) +
+                                        2 * (mc->u.m.summFreq < 11 * ns) + 4 * (numMasked_ > diff) + hiBitsFlag_];
+    escFreq = s->mean();
+    return s;
+  }
+  escFreq = 1;
+  return &dummySee_;
+}
+
+// A symbol found in the first context after the first position.
+inline void cModel::found_First(cState* p, bool top) {
+  cContext* mc = minCtx_;
+  p->freq = static_cast<uint8_t>(p->freq + 4);
+  mc->u.m.summFreq = static_cast<uint16_t>(mc->u.m.summFreq + 4);
+  if (!top && p[0].freq > p[-1].freq) {
+    std::swap(p[0], p[-1]);
+    --p;
+  }
+  found_ = p;
+  if (p->freq > kMaxFreq) rescale();
+}
+
+inline void cModel::found_Masked(cState* p) {
+  found_ = p;
+  p->freq = static_cast<uint8_t>(p->freq + 4);
+  minCtx_->u.m.summFreq = static_cast<uint16_t>(minCtx_->u.m.summFreq + 4);
+  if (p->freq > kMaxFreq) rescale();
+  ++escCount_;
+  runLength_ = initRL_;
+}
+
+// ---- encoder side ----
+
+bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
+  uint16_t* bs = bin_Prob();
+  cState* s = &minCtx_->u.one;
+  if (s->sym == sym) {
+    rc.encode_Bit(*bs, 0);
+    *bs = static_cast<uint16_t>(*bs + kInterval - bin_Mean(*bs));
+    found_ = s;
+    s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
+    prevSuccess_ = 1;
+    ++runLength_;
+    return true;
+  }
+  rc.encode_Bit(*bs, 1);
+  *bs = static_cast<uint16_t>(*bs - bin_Mean(*bs));
+  initEsc_ = kExpEscape[*bs >> 10];
+  numMasked_ = 1;
+  charMask_[s->sym] = escCount_;
+  prevSuccess_ = 0;
+  found_ = nullptr;
+  return false;
+}
+
+bool cModel::enc_First(cRangeEncoder& rc, int sym) {
+  cContext* mc = minCtx_;
+  cState* p = stats(mc);
+  const uint32_t summ = mc->u.m.summFreq;
+  uint32_t lo = p->freq;
+  if (p->sym == sym) {
+    rc.encode(0, lo, summ);
+    prevSuccess_ = (2 * lo > summ);
+    runLength_ += prevSuccess_;
+    found_First(p, true);
+    return true;
+  }
+  prevSuccess_ = 0;
+  const uint32_t ns = mc->numStats;
+  for (uint32_t i = 1; i < ns; ++i) {
+    ++p;
+    if (p->sym == sym) {
+      rc.encode(lo, p->freq, summ);
+      found_First(p, false);
+      return true;
+    }
+    lo += p->freq;
+  }
+  cState* b = stats(mc);
+  for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = escCount_;
+  numMasked_ = static_cast<int>(ns);
+  rc.encode(lo, summ - lo, summ);
+  found_ = nullptr;
+  return false;
+}
+
+bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
+  cContext* mc = minCtx_;
+  cState* p = stats(mc);
+  const uint32_t ns = mc->numStats;
+  uint32_t lo = 0, total = 0;
+  cState* hit = nullptr;
+  int unmasked = 0;
+  for (uint32_t i = 0; i < ns; ++i) {
+    if (charMask_[p[i].sym] == escCount_) continue;
+    ++unmasked;
+    if (p[i].sym == sym) {
+      hit = p + i;
+      lo = total;
+    }
+    total += p[i].freq;
+  }
+  coded = unmasked != 0;
+  if (!coded) return false;
+  uint32_t escFreq;
+  cSee* see = esc_Context(unmasked, escFreq);
+  const uint32_t all = total + escFreq;
+  if (hit) {
+    rc.encode(lo, hit->freq, all);
+    see->hit();
+    found_Masked(hit);
+    return true;
+  }
+  rc.encode(total, escFreq, all);
+  see->summ = static_cast<uint16_t>(see->summ + all);
+  for (uint32_t i = 0; i < ns; ++i) charMask_[p[i].sym] = escCount_;
+  numMasked_ += unmasked;
+  return false;
+}
+
+int32_t cModel::encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap) {
+  cRangeEncoder rc(dst, cap);
+  for (int32_t i = 0; i <= n; ++i) {
+    const int sym = (i < n) ? src[i] : 256;  // 256: the end mark, an escape from every order
+    bool ok = (minCtx_->numStats != 1) ? enc_First(rc, sym) : enc_Binary(rc, sym);
+    while (!ok) {
+      bool coded = false;
+      while (!coded) {
+        do {
+          ++orderFall_;
+          if (!minCtx_->suffix) return (i == n) ? rc.finish() : 0;
+          minCtx_ = ctx(minCtx_->suffix);
+        } while (minCtx_->numStats <= numMasked_);
+        ok = enc_Masked(rc, sym, coded);
+      }
+    }
+    if ((i & 0xFFF) == 0 && rc.overflowed()) return 0;
+    next_Context();
+  }
+  return 0;  // not reached: the end mark always escapes past the root
+}
+
+// ---- decoder side ----
+
+int cModel::dec_Binary(cRangeDecoder& rc) {
+  uint16_t* bs = bin_Prob();
+  cState* s = &minCtx_->u.one;
+  if (rc.decode_Bit(*bs) == 0) {
+    *bs = static_cast<uint16_t>(*bs + kInterval - bin_Mean(*bs));
+    found_ = s;
+    s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
+    prevSuccess_ = 1;
+    ++runLength_;
+    return s->sym;
+  }
+  *bs = static_cast<uint16_t>(*bs - bin_Mean(*bs));
+  initEsc_ = kExpEscape[*bs >> 10];
+  numMasked_ = 1;
+  charMask_[s->sym] = escCount_;
+  prevSuccess_ = 0;
+  found_ = nullptr;
+  return -1;
+}
+
+int cModel::dec_First(cRangeDecoder& rc) {
+  cContext* mc = minCtx_;
+  cState* p = stats(mc);
+  const uint32_t summ = mc->u.m.summFreq;
+  const uint32_t count = rc.threshold(summ);
+  if (count >= summ) return -2;
+  uint32_t hi = p->freq;
+  if (count < hi) {
+    rc.decode(0, hi);
+    prevSuccess_ = (2 * hi > summ);
+    runLength_ += prevSuccess_;
+    int sym = p->sym;
+    found_First(p, true);
+    return sym;
+  }
+  prevSuccess_ = 0;
+  const uint32_t ns = mc->numStats;
+  for (uint32_t i = 1; i < ns; ++i) {
+    ++p;
+    if ((hi += p->freq) > count) {
+      rc.decode(hi - p->freq, p->freq);
+      int sym = p->sym;
+      found_First(p, false);
+      return sym;
+    }
+  }
+  cState* b = stats(mc);
+  for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = escCount_;
+  numMasked_ = static_cast<int>(ns);
+  rc.decode(hi, summ - hi);
+  found_ = nullptr;
+  return -1;
+}
+
+int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
+  cContext* mc = minCtx_;
+  cState* p = stats(mc);
+  const uint32_t ns = mc->numStats;
+  cState* cand[256];
+  int unmasked = 0;
+  uint32_t total = 0;
+  for (uint32_t i = 0; i < ns; ++i) {
+    if (charMask_[p[i].sym] == escCount_) continue;
+    cand[unmasked++] = p + i;
+    total += p[i].freq;
+  }
+  coded = unmasked != 0;
+  if (!coded) return -1;
+  uint32_t escFreq;
+  cSee* see = esc_Context(unmasked, escFreq);
+  const uint32_t all = total + escFreq;
+  const uint32_t count = rc.threshold(all);
+  if (count >= all) return -2;
+  if (count < total) {
+    uint32_t hi = 0;
+    int k = 0;
+    while ((hi += cand[k]->freq) <= count) ++k;
+    cState* hit = cand[k];
+    rc.decode(hi - hit->freq, hit->freq);
+    see->hit();
+    int sym = hit->sym;
+    found_Masked(hit);
+    return sym;
+  }
+  rc.decode(total, escFreq);
+  see->summ = static_cast<uint16_t>(see->summ + all);
+  for (uint32_t i = 0; i < ns; ++i) charMask_[p[i].sym] = escCount_;
+  numMasked_ += unmasked;
+  return -1;
+}
+
+int32_t cModel::decode(const uint8_t* src, int32_t srcLen, uint8_t* dst, int32_t cap) {
+  cRangeDecoder rc(src, srcLen);
+  int32_t n = 0;
+  while (n < cap) {
+    int sym = (minCtx_->numStats != 1) ? dec_First(rc) : dec_Binary(rc);
+    while (sym == -1) {
+      bool coded = false;
+      while (!coded) {
+        do {
+          ++orderFall_;
+          if (!minCtx_->suffix) return n;  // the end mark
+          minCtx_ = ctx(minCtx_->suffix);
+        } while (minCtx_->numStats <= numMasked_);
+        sym = dec_Masked(rc, coded);
+      }
+    }
+    if (sym < 0) return n;  // damaged stream
+    dst[n++] = static_cast<uint8_t>(sym);
+    next_Context();
+  }
+  return n;
+}
+
+}  // namespace pmd

@@ -1,0 +1,115 @@
+// PPM model with binary-context modelling, secondary escape estimation and
+// inheritance of statistics into new contexts, coding through the range coder.
+// The model lives in one arena (cSubAlloc) and restarts when it is full.
+#pragma once
+#include <cstdint>
+
+#include "range_coder.h"
+#include "sub_alloc.h"
+
+namespace pmd {
+
+// One symbol of a context: 6 bytes, successor split in halves (2-byte aligned).
+struct cState {
+  uint8_t sym;
+  uint8_t freq;
+  uint16_t succLo;
+  uint16_t succHi;
+  uint32_t succ() const { return succLo | (uint32_t(succHi) << 16); }
+  void set_Succ(uint32_t v) {
+    succLo = static_cast<uint16_t>(v);
+    succHi = static_cast<uint16_t>(v >> 16);
+  }
+};
+
+// A context: 12 bytes. With one symbol its state is kept inside (`one`),
+// overlaying the frequency sum and the symbol array reference.
+struct cContext {
+  uint16_t numStats;
+  union {
+    struct {
+      uint16_t summFreq;
+      uint16_t statsLo;
+      uint16_t statsHi;
+    } m;
+    cState one;
+  } u;
+  uint32_t suffix;
+  uint32_t stats() const { return u.m.statsLo | (uint32_t(u.m.statsHi) << 16); }
+  void set_Stats(uint32_t v) {
+    u.m.statsLo = static_cast<uint16_t>(v);
+    u.m.statsHi = static_cast<uint16_t>(v >> 16);
+  }
+};
+static_assert(sizeof(cState) == 6 && sizeof(cContext) == 12);
+
+// Adaptive escape estimate of a class of masked contexts.
+struct cSee {
+  uint16_t summ;
+  uint8_t shift;
+  uint8_t count;
+  uint32_t mean() {
+    uint32_t r = summ >> shift;
+    summ = static_cast<uint16_t>(summ - r);
+    return r + (r == 0);
+  }
+  void hit();
+};
+
+// Model memory for `length` input bytes at `order`; the decoder derives the
+// same figure from its capacity.
+uint32_t arena_Bytes(int32_t length, int32_t order);
+
+class cModel {
+public:
+  // `arenaBytes` of model memory, `order` 2..16. False when no memory.
+  bool init(uint32_t arenaBytes, int order);
+
+  // Codes `n` bytes and the end mark; returns the stream length, 0 if it does
+  // not fit in `cap` bytes.
+  int32_t encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap);
+  // Decodes until the end mark, damaged data or `cap` bytes.
+  int32_t decode(const uint8_t* src, int32_t srcLen, uint8_t* dst, int32_t cap);
+
+private:
+  cContext* ctx(uint32_t o) const { return alloc_.at<cContext>(o); }
+  cState* st(uint32_t o) const { return alloc_.at<cState>(o); }
+  cState* stats(const cContext* c) const { return st(c->stats()); }
+  uint32_t off(const void* p) const { return alloc_.off(p); }
+
+  void restart();
+  void rescale();
+  bool update_Model();
+  uint32_t create_Successors(bool skip, cState* p1);
+  void next_Context();
+  uint16_t* bin_Prob();
+  cSee* esc_Context(int diff, uint32_t& escFreq);
+  void found_First(cState* p, bool top);
+  void found_Masked(cState* p);
+  void clear_Mask();
+
+  // Encoder side and decoder side of each coding step; false on escape.
+  bool enc_Binary(cRangeEncoder& rc, int sym);
+  bool enc_First(cRangeEncoder& rc, int sym);
+  bool enc_Masked(cRangeEncoder& rc, int sym, bool& coded);
+  int dec_Binary(cRangeDecoder& rc);
+  int dec_First(cRangeDecoder& rc);
+  int dec_Masked(cRangeDecoder& rc, bool& coded);
+
+  cSubAlloc alloc_;
+  int maxOrder_ = 4;
+  cContext* minCtx_ = nullptr;
+  cContext* maxCtx_ = nullptr;
+  cState* found_ = nullptr;
+  int orderFall_ = 0, runLength_ = 0, initRL_ = 0;
+  uint32_t initEsc_ = 0;
+  int numMasked_ = 0;
+  uint8_t escCount_ = 0, prevSuccess_ = 0, hiBitsFlag_ = 0;
+  uint8_t charMask_[256] = {};
+  uint8_t ns2Indx_[256] = {}, ns2BSIndx_[256] = {}, hb2Flag_[256] = {};
+  uint16_t binSumm_[128][64] = {};
+  cSee see_[25][16] = {};
+  cSee dummySee_ = {};
+};
+
+}  // namespace pmd

@@ -1,0 +1,100 @@
+// Unit allocator for the PPM model: one preallocated arena, 12-byte units,
+// 38 size classes of 1..128 units with free lists. Everything is addressed by
+// 32-bit offsets from the arena base (0 = none), so the model holds no
+// pointer values and behaves the same on every run.
+//
+// Layout: [pad unit][text, growing up ... | units: stats growing up from
+// unitsStart (loUnit), contexts growing down from the end (hiUnit)].
+#pragma once
+#include <cstdint>
+#include <cstring>
+
+namespace pmd {
+
+constexpr uint32_t kUnitSize = 12;
+constexpr int kSizeClasses = 38;
+
+class cSubAlloc {
+public:
+  cSubAlloc() = default;
+  ~cSubAlloc();
+  cSubAlloc(const cSubAlloc&) = delete;
+  cSubAlloc& operator=(const cSubAlloc&) = delete;
+
+  // Reserves the arena (zero-filled); false when memory is not available.
+  bool create(uint32_t bytes);
+  // Empties the arena: text at the start, a seventh-eighths unit area after it.
+  void reset();
+
+  uint8_t* base() const { return base_; }
+  template <class T>
+  T* at(uint32_t off) const { return reinterpret_cast<T*>(base_ + off); }
+  uint32_t off(const void* p) const { return static_cast<uint32_t>(static_cast<const uint8_t*>(p) - base_); }
+
+  uint32_t alloc_Context() {
+    if (hiUnit_ != loUnit_) return hiUnit_ -= kUnitSize;
+    if (freeHead_[0]) return pop(0);
+    return alloc_Rare(0);
+  }
+  uint32_t alloc_Units(uint32_t nu) {
+    int i = units2Indx_[nu - 1];
+    if (freeHead_[i]) return pop(i);
+    uint32_t bytes = indx2Units_[i] * kUnitSize;
+    if (hiUnit_ - loUnit_ >= bytes) {
+      uint32_t r = loUnit_;
+      loUnit_ += bytes;
+      return r;
+    }
+    return alloc_Rare(i);
+  }
+  // Grows a block of `oldNU` units by one unit; 0 when out of memory (the old
+  // block is then untouched).
+  uint32_t expand_Units(uint32_t p, uint32_t oldNU);
+  uint32_t shrink_Units(uint32_t p, uint32_t oldNU, uint32_t newNU);
+  void free_Units(uint32_t p, uint32_t nu) { push(p, units2Indx_[nu - 1]); }
+
+  // Text area: one byte per coded symbol, up to unitsStart.
+  uint32_t text() const { return text_; }
+  uint32_t unitsStart() const { return unitsStart_; }
+  uint32_t textLimit() const { return unitsStart_; }
+  // Appends a byte; false when the text area is full.
+  bool put_Text(uint8_t b) {
+    base_[text_++] = b;
+    return text_ < unitsStart_;
+  }
+  void unput_Text() { --text_; }
+
+private:
+  static constexpr uint16_t kFreeStamp = 0xFFFF;
+  struct cNode {
+    uint16_t stamp;
+    uint16_t unused;
+    uint32_t next;
+    uint32_t nu;
+  };
+  uint32_t pop(int i) {
+    uint32_t r = freeHead_[i];
+    freeHead_[i] = at<cNode>(r)->next;
+    return r;
+  }
+  void push(uint32_t p, int i) {
+    cNode* n = at<cNode>(p);
+    n->stamp = kFreeStamp;
+    n->next = freeHead_[i];
+    n->nu = indx2Units_[i];
+    freeHead_[i] = p;
+  }
+  uint32_t alloc_Rare(int i);
+  void split_Block(uint32_t p, int oldIndx, int newIndx);
+  void glue_Free_Blocks();
+
+  uint8_t* base_ = nullptr;
+  uint32_t size_ = 0;
+  uint32_t text_ = 0, unitsStart_ = 0, loUnit_ = 0, hiUnit_ = 0;
+  uint32_t freeHead_[kSizeClasses] = {};
+  int32_t glueCount_ = 0;
+  uint8_t indx2Units_[kSizeClasses] = {};
+  uint8_t units2Indx_[128] = {};
+};
+
+}  // namespace pmd
