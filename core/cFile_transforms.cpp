@@ -140,8 +140,7 @@ TT cFile::unzip_78(const BB& bb_in) {
     return {};
   }
   const int32_t j = bb_in[0];
-  int32_t p = 1;
-  const BB body = bb_in.size() > 1 ? m.blok_BB(bb_in, p, 0) : BB{};
+  const BB body(bb_in.begin() + 1, bb_in.end());
   if (j == 0) return TT(body.begin(), body.end());
   if (j >= 1 && j <= 8) return decode_Esc(body, 0, 8, porog(8, j), "err");
   if (j == 9) return body.empty() ? TT{} : m.M8_to_M16(body);
@@ -338,8 +337,7 @@ TT cFile::unzip_Max1_TT(const BB& bb) {
     return {};
   }
   const int32_t osn = bb[0] + 256 * bb[1] + 1;
-  int32_t p = 2;
-  const SL N = bb.size() > 2 ? m.blok_BB(bb, p, 0) : SL{};
+  const SL N(bb.begin() + 2, bb.end());
   return unzip_TT_from_SL(N, osn);
 }
 
