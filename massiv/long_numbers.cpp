@@ -185,14 +185,33 @@ void cMassiv::mulSL(SL& superLong, int32_t osn, int32_t n) {
 #ifdef __SIZEOF_INT128__
     if constexpr (kLittle) {
       // Eight bytes at a time: the carry out of a limb stays below osn, so the
-      // bytes are exactly those of the byte-wise loop.
+      // bytes are exactly those of the byte-wise loop. The carry chain is the
+      // bottleneck, so the lower and upper halves run as two chains side by
+      // side; the lower half's carry is then added into the upper half.
       uint8_t* p = superLong.data();
       const unsigned __int128 m = static_cast<uint32_t>(osn);
-      for (; i + 8 <= len; i += 8) {
-        unsigned __int128 h = m * load64(p + i) + carry;
-        store64(p + i, static_cast<uint64_t>(h));
-        carry = static_cast<uint64_t>(h >> 64);
+      const size_t limbs = len / 8, half = limbs / 2;
+      uint64_t carry2 = 0;
+      for (size_t j = 0; j < half; ++j) {
+        unsigned __int128 h1 = m * load64(p + 8 * j) + carry;
+        unsigned __int128 h2 = m * load64(p + 8 * (half + j)) + carry2;
+        store64(p + 8 * j, static_cast<uint64_t>(h1));
+        store64(p + 8 * (half + j), static_cast<uint64_t>(h2));
+        carry = static_cast<uint64_t>(h1 >> 64);
+        carry2 = static_cast<uint64_t>(h2 >> 64);
       }
+      if (limbs % 2 != 0) {
+        unsigned __int128 h2 = m * load64(p + 8 * (limbs - 1)) + carry2;
+        store64(p + 8 * (limbs - 1), static_cast<uint64_t>(h2));
+        carry2 = static_cast<uint64_t>(h2 >> 64);
+      }
+      for (size_t j = half; carry != 0 && j < limbs; ++j) {
+        const uint64_t v = load64(p + 8 * j) + carry;
+        store64(p + 8 * j, v);
+        carry = v < carry;
+      }
+      carry += carry2;
+      i = limbs * 8;
     }
 #endif
     const uint64_t m = static_cast<uint32_t>(osn);
@@ -271,11 +290,11 @@ int32_t cMassiv::divSL(SL& superLong, int32_t osn) {
       uint64_t q1 = static_cast<uint64_t>(q >> 64) + 1;
       const uint64_t q0 = static_cast<uint64_t>(q);
       uint64_t rn = u0 - q1 * dn;
-      if (rn > q0) {
-        --q1;
-        rn += dn;
-      }
-      if (rn >= dn) {
+      // The first correction is taken about half the time: branch-free.
+      const uint64_t mask = 0 - static_cast<uint64_t>(rn > q0);
+      q1 += mask;
+      rn += mask & dn;
+      if (rn >= dn) [[unlikely]] {
         ++q1;
         rn -= dn;
       }

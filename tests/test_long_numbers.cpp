@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -74,7 +75,7 @@ TEST(LongNumbers, MulDivMatchByteWiseDefinitionAcrossLimbsAndBases) {
   std::mt19937 rng(7);
   const int32_t bases[] = {1, 2, 3, 10, 255, 256, 257, 65535, 1000003, (1 << 23) - 1, 1 << 23};
   for (int32_t osn : bases) {
-    for (size_t len : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 64u, 100u}) {
+    for (size_t len : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 24u, 41u, 64u, 100u}) {
       SL s(len);
       for (auto& b : s) b = static_cast<uint8_t>(rng());
       if (len > 2 && rng() % 2) s.back() = 0;  // non-normalised top
@@ -93,6 +94,17 @@ TEST(LongNumbers, MulDivMatchByteWiseDefinitionAcrossLimbsAndBases) {
       EXPECT_EQ(q, norm);
     }
   }
+}
+
+TEST(LongNumbers, CarryRipplesThroughAnAllOnesUpperPart) {
+  cMassiv m;
+  SL s(32, 0xFF);
+  std::fill(s.begin() + 16, s.end(), 0x55);  // upper half * 3 = all ones
+  SL want = s;
+  ref_Mul(want, 3, 2);
+  m.mulSL(s, 3, 2);
+  EXPECT_EQ(s, want);
+  EXPECT_EQ(s.size(), 33u);
 }
 
 TEST(LongNumbers, DigitsRoundTripThroughOneNumber) {
