@@ -28,6 +28,19 @@ inline cState* find_Sym(cState* p, uint32_t n, uint8_t sym) {
   return nullptr;
 }
 
+// Logistic curve in fixed point: x in 1/256 steps over [-2047, 2047] to a
+// 12-bit probability, by interpolation in a 33-point table.
+int squash(int d) {
+  static const int t[33] = {1,    2,    3,    6,    10,   16,   27,   45,   73,   120,  194,
+                            310,  488,  747,  1101, 1546, 2047, 2549, 2994, 3348, 3607, 3785,
+                            3901, 3975, 4024, 4050, 4068, 4079, 4085, 4089, 4092, 4093, 4094};
+  if (d > 2047) return 4095;
+  if (d < -2047) return 1;
+  int w = d & 127;
+  d = (d >> 7) + 16;
+  return (t[d] * (128 - w) + t[d + 1] * w + 64) >> 7;
+}
+
 }  // namespace
 
 void cSee::hit() {
@@ -55,6 +68,12 @@ bool cModel::init(uint32_t arenaBytes, int order) {
     }
   }
   dummySee_ = {0, kPeriodBits, 64};
+  for (int x = -2047, pi = 0; x <= 2047; ++x) {  // stretch = inverse of squash
+    int v = squash(x);
+    for (int j = pi; j <= v; ++j) stretch_[j] = static_cast<int16_t>(x);
+    pi = v + 1;
+  }
+  for (int j = 4095; j >= 0 && stretch_[j] == 0 && j > 2048; --j) stretch_[j] = 2047;
   restart();
   return true;
 }
@@ -88,6 +107,12 @@ void cModel::restart() {
   for (int i = 0; i < 128; ++i)
     for (int k = 0; k < 8; ++k)
       for (int m = 0; m < 64; m += 8) binSumm_[i][k + m] = static_cast<uint16_t>(kBinScale - kInitBinEsc[k] / (i + 2));
+  for (int c = 0; c < kApmCtx; ++c)
+    for (int j = 0; j < 33; ++j) apm_[c][j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
+  for (int c = 0; c < 72; ++c)
+    for (int j = 0; j < 33; ++j) apm3_[c][j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
+  for (int c = 0; c < 64; ++c)
+    for (int j = 0; j < 33; ++j) apm2_[c][j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
   for (int i = 0; i < 25; ++i)
     for (int k = 0; k < 16; ++k) see_[i][k] = {static_cast<uint16_t>((5 * i + 10) << (kPeriodBits - 4)), kPeriodBits - 4, 4};
 }
@@ -345,11 +370,69 @@ inline void cModel::found_Masked(cState* p) {
 
 // ---- encoder side ----
 
+uint32_t cModel::bin_Refine(uint32_t bs, int actx) {
+  int st = stretch_[bs >> 2] + 2048;  // 0..4095
+  int lo = st >> 7, w = st & 127;
+  apmCtx_ = &apm_[actx][lo];
+  apmW_ = w;
+  uint32_t pa = (apmCtx_[0] * (128 - w) + apmCtx_[1] * w) >> 8;  // 15-bit
+  uint32_t p = (2 * bs + 3 * pa) >> 2;  // 15-bit: a quarter of the direct estimate
+  if (p < 32) p = 32;
+  if (p > 32768 - 32) p = 32768 - 32;
+  return p;
+}
+
+// Probability (15 bits) that the first-context symbol is the context's most
+// frequent one, refined by an adaptive table.
+uint32_t cModel::top_Refine(uint32_t freq0, uint32_t summ) {
+  uint32_t p0 = (freq0 << 14) / summ;  // 14-bit
+  if (p0 < 1) p0 = 1;
+  if (p0 > 16383) p0 = 16383;
+  uint32_t ns = minCtx_->numStats;
+  int nsc = ns <= 8 ? ns - 2 : ns <= 16 ? 7 : ns <= 32 ? 8 : ns <= 64 ? 9 : 10;
+  int c = (nsc * 2 + prevSuccess_) * 2 + (hiBitsFlag_ ? 1 : 0);
+  int st = stretch_[p0 >> 2] + 2048;
+  int lo = st >> 7, w = st & 127;
+  apmCtx_ = &apm2_[c][lo];
+  apmW_ = w;
+  uint32_t p = (apmCtx_[0] * (128 - w) + apmCtx_[1] * w) >> 8;
+  if (p < 32) p = 32;
+  if (p > 32768 - 32) p = 32768 - 32;
+  return p;
+}
+
+// Same for the first unmasked symbol of a masked context.
+uint32_t cModel::masked_Refine(uint32_t freq0, uint32_t all, int unmasked) {
+  uint32_t p0 = (freq0 << 14) / all;
+  if (p0 < 1) p0 = 1;
+  if (p0 > 16383) p0 = 16383;
+  int uc = unmasked <= 6 ? unmasked - 1 : unmasked <= 12 ? 6 : unmasked <= 24 ? 7 : 8;
+  int mk = numMasked_ <= 1 ? 0 : numMasked_ <= 3 ? 1 : numMasked_ <= 8 ? 2 : 3;
+  int c = (uc * 4 + mk) * 2 + (hiBitsFlag_ ? 1 : 0);
+  int st = stretch_[p0 >> 2] + 2048;
+  int lo = st >> 7, w = st & 127;
+  apmCtx_ = &apm3_[c][lo];
+  apmW_ = w;
+  uint32_t p = (apmCtx_[0] * (128 - w) + apmCtx_[1] * w) >> 8;
+  if (p < 32) p = 32;
+  if (p > 32768 - 32) p = 32768 - 32;
+  return p;
+}
+
+void cModel::apm_Update(int bit) {
+  uint32_t target = bit ? 0 : 65535;
+  uint16_t* t = apmCtx_;
+  int i = apmW_ >= 64 ? 1 : 0;
+  t[i] = static_cast<uint16_t>(t[i] + ((int(target) - int(t[i])) >> kApmRate));
+}
+
 bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
   uint16_t* bs = bin_Prob();
   cState* s = &minCtx_->u.one;
+  uint32_t p = bin_Refine(*bs, s->sym);
   if (s->sym == sym) {
-    rc.encode_Bit(*bs, 0);
+    rc.encode_Bit15(p, 0);
+    apm_Update(0);
     *bs = static_cast<uint16_t>(*bs + kInterval - bin_Mean(*bs));
     found_ = s;
     s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
@@ -357,7 +440,8 @@ bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
     ++runLength_;
     return true;
   }
-  rc.encode_Bit(*bs, 1);
+  rc.encode_Bit15(p, 1);
+  apm_Update(1);
   *bs = static_cast<uint16_t>(*bs - bin_Mean(*bs));
   initEsc_ = kExpEscape[*bs >> 10];
   numMasked_ = 1;
@@ -372,19 +456,24 @@ bool cModel::enc_First(cRangeEncoder& rc, int sym) {
   cState* p = stats(mc);
   const uint32_t summ = mc->u.m.summFreq;
   uint32_t lo = p->freq;
+  const uint32_t pt = top_Refine(lo, summ);
   if (p->sym == sym) {
-    rc.encode(0, lo, summ);
+    rc.encode_Bit15(pt, 0);
+    apm_Update(0);
     prevSuccess_ = (2 * lo > summ);
     runLength_ += prevSuccess_;
     found_First(p, true);
     return true;
   }
+  rc.encode_Bit15(pt, 1);
+  apm_Update(1);
+  const uint32_t top = lo;
   prevSuccess_ = 0;
   const uint32_t ns = mc->numStats;
   for (uint32_t i = 1; i < ns; ++i) {
     ++p;
     if (p->sym == sym) {
-      rc.encode(lo, p->freq, summ);
+      rc.encode(lo - top, p->freq, summ - top);
       found_First(p, false);
       return true;
     }
@@ -393,7 +482,7 @@ bool cModel::enc_First(cRangeEncoder& rc, int sym) {
   cState* b = stats(mc);
   for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = escCount_;
   numMasked_ = static_cast<int>(ns);
-  rc.encode(lo, summ - lo, summ);
+  rc.encode(lo - top, summ - lo, summ - top);
   found_ = nullptr;
   return false;
 }
@@ -404,10 +493,11 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   const uint32_t ns = mc->numStats;
   uint32_t lo = 0, total = 0;
   cState* hit = nullptr;
+  cState* first = nullptr;
   int unmasked = 0;
   for (uint32_t i = 0; i < ns; ++i) {
     if (charMask_[p[i].sym] == escCount_) continue;
-    ++unmasked;
+    if (!unmasked++) first = p + i;
     if (p[i].sym == sym) {
       hit = p + i;
       lo = total;
@@ -419,13 +509,24 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   uint32_t escFreq;
   cSee* see = esc_Context(unmasked, escFreq);
   const uint32_t all = total + escFreq;
-  if (hit) {
-    rc.encode(lo, hit->freq, all);
+  const uint32_t f0 = first->freq;
+  const uint32_t pt = masked_Refine(f0, all, unmasked);
+  if (hit == first) {
+    rc.encode_Bit15(pt, 0);
+    apm_Update(0);
     see->hit();
     found_Masked(hit);
     return true;
   }
-  rc.encode(total, escFreq, all);
+  rc.encode_Bit15(pt, 1);
+  apm_Update(1);
+  if (hit) {
+    rc.encode(lo - f0, hit->freq, all - f0);
+    see->hit();
+    found_Masked(hit);
+    return true;
+  }
+  rc.encode(total - f0, escFreq, all - f0);
   see->summ = static_cast<uint16_t>(see->summ + all);
   for (uint32_t i = 0; i < ns; ++i) charMask_[p[i].sym] = escCount_;
   numMasked_ += unmasked;
@@ -459,7 +560,10 @@ int32_t cModel::encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap)
 int cModel::dec_Binary(cRangeDecoder& rc) {
   uint16_t* bs = bin_Prob();
   cState* s = &minCtx_->u.one;
-  if (rc.decode_Bit(*bs) == 0) {
+  uint32_t p = bin_Refine(*bs, s->sym);
+  int bit = rc.decode_Bit15(p);
+  apm_Update(bit);
+  if (bit == 0) {
     *bs = static_cast<uint16_t>(*bs + kInterval - bin_Mean(*bs));
     found_ = s;
     s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
@@ -480,18 +584,22 @@ int cModel::dec_First(cRangeDecoder& rc) {
   cContext* mc = minCtx_;
   cState* p = stats(mc);
   const uint32_t summ = mc->u.m.summFreq;
-  const uint32_t count = rc.threshold(summ);
-  if (count >= summ) return -2;
-  uint32_t hi = p->freq;
-  if (count < hi) {
-    rc.decode(0, hi);
-    prevSuccess_ = (2 * hi > summ);
+  const uint32_t top = p->freq;
+  const uint32_t pt = top_Refine(top, summ);
+  const int bit = rc.decode_Bit15(pt);
+  apm_Update(bit);
+  if (bit == 0) {
+    prevSuccess_ = (2 * top > summ);
     runLength_ += prevSuccess_;
     int sym = p->sym;
     found_First(p, true);
     return sym;
   }
+  const uint32_t rest = summ - top;
+  const uint32_t count = rc.threshold(rest);
+  if (count >= rest) return -2;
   prevSuccess_ = 0;
+  uint32_t hi = 0;
   const uint32_t ns = mc->numStats;
   for (uint32_t i = 1; i < ns; ++i) {
     ++p;
@@ -505,7 +613,7 @@ int cModel::dec_First(cRangeDecoder& rc) {
   cState* b = stats(mc);
   for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = escCount_;
   numMasked_ = static_cast<int>(ns);
-  rc.decode(hi, summ - hi);
+  rc.decode(hi, rest - hi);
   found_ = nullptr;
   return -1;
 }
@@ -527,11 +635,22 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   uint32_t escFreq;
   cSee* see = esc_Context(unmasked, escFreq);
   const uint32_t all = total + escFreq;
-  const uint32_t count = rc.threshold(all);
-  if (count >= all) return -2;
-  if (count < total) {
+  const uint32_t f0 = cand[0]->freq;
+  const uint32_t pt = masked_Refine(f0, all, unmasked);
+  const int bit = rc.decode_Bit15(pt);
+  apm_Update(bit);
+  if (bit == 0) {
+    see->hit();
+    int sym = cand[0]->sym;
+    found_Masked(cand[0]);
+    return sym;
+  }
+  const uint32_t rest = all - f0;
+  const uint32_t count = rc.threshold(rest);
+  if (count >= rest) return -2;
+  if (count < total - f0) {
     uint32_t hi = 0;
-    int k = 0;
+    int k = 1;
     while ((hi += cand[k]->freq) <= count) ++k;
     cState* hit = cand[k];
     rc.decode(hi - hit->freq, hit->freq);
@@ -540,7 +659,7 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
     found_Masked(hit);
     return sym;
   }
-  rc.decode(total, escFreq);
+  rc.decode(total - f0, escFreq);
   see->summ = static_cast<uint16_t>(see->summ + all);
   for (uint32_t i = 0; i < ns; ++i) charMask_[p[i].sym] = escCount_;
   numMasked_ += unmasked;

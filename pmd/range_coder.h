@@ -37,6 +37,19 @@ public:
       shift_Low();
     }
   }
+  void encode_Bit15(uint32_t bound0, int bit) {
+    uint32_t r0 = (range_ >> 15) * bound0;
+    if (bit == 0) {
+      range_ = r0;
+    } else {
+      low_ += r0;
+      range_ -= r0;
+    }
+    while (range_ < kRangeTop) {
+      range_ <<= 8;
+      shift_Low();
+    }
+  }
   // Ends the stream and returns its length, or 0 when it exceeded the capacity.
   int32_t finish() {
     // Pick the value in [low, low + range) with the most trailing zero bits.
@@ -116,6 +129,21 @@ public:
   }
   int decode_Bit(uint32_t bound0) {
     uint32_t r0 = (range_ >> 14) * bound0;
+    int bit;
+    if (code_ < r0) {
+      range_ = r0;
+      bit = 0;
+    } else {
+      code_ -= r0;
+      range_ -= r0;
+      bit = 1;
+    }
+    normalize();
+    return bit;
+  }
+
+  int decode_Bit15(uint32_t bound0) {
+    uint32_t r0 = (range_ >> 15) * bound0;
     int bit;
     if (code_ < r0) {
       range_ = r0;
