@@ -93,12 +93,15 @@ public:
 
   uint32_t end_Symbol() const { return nSym; }
 
-  // The first index s >= 1 with cum[s] <= c. The counts fall with the index,
-  // so a block of eight lies wholly above c when its last entry does.
-  uint32_t find_Symbol(uint32_t c) const {
+  // The first index s >= 1 with cum[s] <= floor((v * total - 1) / range),
+  // that is with cum[s] * range < v * total: no division needed. The counts
+  // fall with the index, so a block of eight lies wholly above when its last
+  // entry does.
+  uint32_t find_Symbol(uint32_t v, uint32_t range) const {
+    const uint32_t target = v * cum[0];
     uint32_t s = 1;
-    while (cum[s + 7] > c) s += 8;
-    while (cum[s] > c) ++s;
+    while (cum[s + 7] * range >= target) s += 8;
+    while (cum[s] * range >= target) ++s;
     return s;
   }
 
@@ -115,15 +118,15 @@ public:
       charToIndex[chS] = i;
     }
     ++freq[i];
-    uint32_t k = 0;
-    for (; k + 4 <= i; k += 4) store4(cum + k, load4(cum + k) + 1);
-    for (; k < i; ++k) ++cum[k];
+    // Four at a time; lanes at i and beyond are stored back unchanged.
+    const v4u lane = {0, 1, 2, 3};
+    for (uint32_t k = 0; k < i; k += 4) store4(cum + k, load4(cum + k) - (v4u)(lane + k < i));
   }
 
   const uint32_t nSym;
 
 private:
-  static constexpr uint32_t kPad = 8;  // zeros after cum for the blockwise search
+  static constexpr uint32_t kPad = 8;  // zeros after cum for the blockwise search and update
   std::vector<uint32_t> store;
 
 public:
@@ -169,11 +172,17 @@ class cBitWriter {
 public:
   explicit cBitWriter(size_t expectBytes) : out(expectBytes + 64), mir(mirror()) {}
 
-  // The n (<= 16) low bits of `bits`, highest first.
+  // The n (0..16) low bits of `bits`, highest first.
   void put(uint32_t bits, uint32_t n) {
     acc = (acc << n) | bits;
     nAcc += n;
-    if (nAcc >= 32) drain();
+    if (nAcc >= 32) {
+      nAcc -= 32;
+      if (used + 4 > out.size()) out.resize(out.size() * 2);
+      const uint32_t w = static_cast<uint32_t>(acc >> nAcc);
+      for (int k = 0; k < 4; ++k) out[used + k] = mir[(w >> (24 - 8 * k)) & 255];
+      used += 4;
+    }
   }
   void put_Run(uint32_t bit, uint32_t count) {
     const uint32_t ones = bit ? 0xFFFFu : 0u;
@@ -181,30 +190,18 @@ public:
       put(ones, 16);
       count -= 16;
     }
-    if (count > 0) put(ones >> (16 - count), count);
+    put(ones >> (16 - count), count);
   }
   BB finish(int64_t& nBits) {
-    drain();
     nBits = static_cast<int64_t>(used) * 8 + nAcc;
-    if (nAcc > 0) {
-      grow();
-      out[used++] = mir[static_cast<uint8_t>(acc << (8 - nAcc))];
-    }
+    out.resize(used + 8);
+    for (; nAcc >= 8; nAcc -= 8) out[used++] = mir[static_cast<uint8_t>(acc >> (nAcc - 8))];
+    if (nAcc > 0) out[used++] = mir[static_cast<uint8_t>(acc << (8 - nAcc))];
     out.resize(used);
     return std::move(out);
   }
 
 private:
-  void drain() {
-    grow();
-    while (nAcc >= 8) {
-      nAcc -= 8;
-      out[used++] = mir[static_cast<uint8_t>(acc >> nAcc)];
-    }
-  }
-  void grow() {
-    if (used + 8 > out.size()) out.resize(out.size() * 2);
-  }
   BB out;
   const std::array<uint8_t, 256>& mir;
   size_t used = 0;
@@ -222,12 +219,12 @@ public:
     for (size_t k = 0; k < nBytes; ++k) buf[k] = mir[p[k]];
   }
 
-  // The next n (1..16) bits, first bit highest. False past the limit.
+  // The next n (0..16) bits, first bit highest. False past the limit.
   bool get(uint32_t n, uint32_t& bits) {
     if (pos + n > limit) return false;
     const uint8_t* q = buf.data() + (pos >> 3);
     const uint32_t w = (uint32_t{q[0]} << 24) | (uint32_t{q[1]} << 16) | (uint32_t{q[2]} << 8) | q[3];
-    bits = (w << (pos & 7)) >> (32 - n);
+    bits = ((w << (pos & 7)) >> 1) >> (31 - n);  // two shifts: n = 0 gives 0
     pos += n;
     return true;
   }
@@ -240,13 +237,14 @@ private:
 
 // ---------------------------------------------------------------- coding
 
-// Leading bits shared by low and high (0..16); they are settled.
+// Leading bits shared by low and high (0..16); they are settled. The
+// arguments of the bit counts are never zero.
 inline uint32_t shared_Bits(uint32_t low, uint32_t high) {
-  return static_cast<uint32_t>(std::countl_zero((low ^ high) << 16 | 0x8000u));
+  return static_cast<uint32_t>(__builtin_clz((low ^ high) << 16 | 0x8000u));
 }
 // Middle-half expansions while low = 01... and high = 10... (0..15).
 inline uint32_t middle_Bits(uint32_t low, uint32_t high) {
-  return static_cast<uint32_t>(std::countl_one(((low & ~high) & 0x7FFFu) << 17));
+  return static_cast<uint32_t>(__builtin_clz(~(((low & ~high) & 0x7FFFu) << 17)));
 }
 
 bool bad_M(int32_t M, int32_t maxM) {
@@ -276,22 +274,24 @@ BB encode_Values(const V& data, int32_t M, int32_t& vKolBit) {
       const uint32_t range = high - low + 1, total = cum[0];
       high = low + rec.div(range * cum[s - 1], total) - 1;
       low = low + rec.div(range * cum[s], total);
-      if (const uint32_t n = shared_Bits(low, high); n > 0) {
+      uint32_t n = shared_Bits(low, high);
+      if (follow > 0 && n > 0) {
+        // The first settled bit releases the pending opposite bits.
         const uint32_t first = low >> 15;
         bits.put(first, 1);
-        if (follow > 0) {
-          bits.put_Run(first ^ 1, follow);
-          follow = 0;
-        }
-        if (n > 1) bits.put((low >> (16 - n)) & ((1u << (n - 1)) - 1), n - 1);
-        low = (low << n) & kTopValue;
-        high = ((high << n) | ((1u << n) - 1)) & kTopValue;
+        bits.put_Run(first ^ 1, follow);
+        follow = 0;
+        bits.put((low >> (16 - n)) & ((1u << (n - 1)) - 1), n - 1);
+      } else {
+        bits.put(low >> (16 - n), n);  // n = 0 puts nothing
       }
-      if (const uint32_t n = middle_Bits(low, high); n > 0) {
-        follow += n;
-        low = ((low << n) & kTopValue) ^ kHalf;
-        high = (((high << n) | ((1u << n) - 1)) & kTopValue) ^ kHalf;
-      }
+      low = (low << n) & kTopValue;
+      high = ((high << n) | ((1u << n) - 1)) & kTopValue;
+      n = middle_Bits(low, high);
+      follow += n;
+      const uint32_t flip = n > 0 ? kHalf : 0;
+      low = ((low << n) & kTopValue) ^ flip;
+      high = (((high << n) | ((1u << n) - 1)) & kTopValue) ^ flip;
     };
 
     for (auto v : data) {
@@ -334,26 +334,25 @@ V decode_Values(const BB& bb, int32_t vStart, int32_t M, int32_t maxM, int32_t& 
     const uint32_t endSym = model.end_Symbol();
     for (;;) {
       const uint32_t range = high - low + 1, total = cum[0];
-      const uint32_t c = ((value - low + 1) * total - 1) / range;
-      const uint32_t s = model.find_Symbol(c);  // cum[endSym] = 0 ends the search
+      const uint32_t s = model.find_Symbol(value - low + 1, range);  // cum[endSym] = 0 ends it
       if (s == endSym) break;
       if (out.size() >= static_cast<size_t>(kAriMaxValues)) return {};
       out.push_back(static_cast<typename V::value_type>(model.indexToChar[s]));
       high = low + rec.div(range * cum[s - 1], total) - 1;
       low = low + rec.div(range * cum[s], total);
-      // value lies in [low, high], so it shares their settled bits.
-      if (const uint32_t n = shared_Bits(low, high); n > 0) {
-        if (!bits.get(n, more)) return {};
-        value = ((value << n) & kTopValue) | more;
-        low = (low << n) & kTopValue;
-        high = ((high << n) | ((1u << n) - 1)) & kTopValue;
-      }
-      if (const uint32_t n = middle_Bits(low, high); n > 0) {
-        if (!bits.get(n, more)) return {};
-        value = (((value << n) & kTopValue) ^ kHalf) | more;
-        low = ((low << n) & kTopValue) ^ kHalf;
-        high = (((high << n) | ((1u << n) - 1)) & kTopValue) ^ kHalf;
-      }
+      // value lies in [low, high], so it shares their settled bits. Both
+      // steps run unconditionally (n may be 0): no branch to mispredict.
+      uint32_t n = shared_Bits(low, high);
+      if (!bits.get(n, more)) return {};
+      value = ((value << n) & kTopValue) | more;
+      low = (low << n) & kTopValue;
+      high = ((high << n) | ((1u << n) - 1)) & kTopValue;
+      n = middle_Bits(low, high);
+      if (!bits.get(n, more)) return {};
+      const uint32_t flip = n > 0 ? kHalf : 0;
+      value = (((value << n) & kTopValue) ^ flip) | more;
+      low = ((low << n) & kTopValue) ^ flip;
+      high = (((high << n) | ((1u << n) - 1)) & kTopValue) ^ flip;
       model.update(s);
     }
     vKol = static_cast<int32_t>(out.size());
