@@ -69,7 +69,7 @@ BB cFile::unzip_No(const BB& bb_in, int32_t& vErr) {
   }
   if (bb_in.size() < 2 || bb_in[1] != make_ks(bb_in, 2)) vErr = -3;
   int32_t p = 2;
-  return m.blok_BB(bb_in, p, 0);
+  return m.blok_BB(bb_in, p, m.len_BB(bb_in) - 2);
 }
 
 // ---------------------------------------------------------------- the search

@@ -193,3 +193,22 @@ TEST_F(BriskRun, EmptyCommandLineShowsHelpAndStoresTheSetting) {
   EXPECT_NE(r.out.find("brisk"), std::string::npos);
   EXPECT_NE(text_Of(tmp.file("cfg/brisk.ini")).find("Show Tips at Startup=1"), std::string::npos);
 }
+
+TEST_F(BriskRun, RussianTextsGetOrderThreeAboveAMegabyteAndFourBelow) {
+  const BB big = read_File(testsup::corpus("russian/text/utf8/gogol_myortvye_dushi.txt"));
+  ASSERT_GT(big.size(), 1000000u);
+  const std::string a = work.file("big.txt");
+  write_File(a, BB(big.begin(), big.begin() + 1048576));
+  const std::string b = work.file("small.txt");
+  write_File(b, BB(big.begin(), big.begin() + 100000));
+  ASSERT_EQ(brisk(a).status, 0);
+  ASSERT_EQ(brisk(b).status, 0);
+  EXPECT_EQ(read_File(a + "-")[0], 3);
+  EXPECT_EQ(read_File(b + "-")[0], 4);
+  for (const std::string& p : {a, b}) {
+    const BB original = read_File(p);
+    std::filesystem::remove(p);
+    ASSERT_EQ(brisk(p + "-").status, 0);
+    EXPECT_EQ(read_File(p), original);
+  }
+}

@@ -77,7 +77,9 @@ TEST(ContainerAuto, FullSearchLogsStoredSizeFirstAndKeepsLowerMethodOnTies) {
   ASSERT_FALSE(log.lines.empty());
   EXPECT_EQ(log.lines[0], "0=12");
   EXPECT_EQ(log.lines[1].rfind("1=", 0), 0u);
-  if (best == 0) EXPECT_EQ(c.size(), 12u);
+  if (best == 0) {
+    EXPECT_EQ(c.size(), 12u);
+  }
   int32_t vErr = 0;
   EXPECT_EQ(f.unzip_Auto(c, vErr), ten);
   EXPECT_EQ(vErr, 0);
@@ -120,4 +122,47 @@ TEST(ContainerMinTable, SizesOfEveryMethod) {
   EXPECT_EQ(aa[0], static_cast<int32_t>(data.size()) + 2);
   for (int32_t a : aa) EXPECT_GE(a, size);
   EXPECT_EQ(aa[best], size);
+}
+
+// The fast search: order 4, then 3 (and 2 only when 3 won), then 5.. until
+// four results in a row grew; ties go to the higher order.
+TEST(ContainerAuto, FastSearchFollowsItsStopRule) {
+  cFile f;
+  cCollect log;
+  f.AddObjectReference(&log);
+  f.setFlagLog(true);
+  f.setFlagLogPmd(true);
+  for (const char* name : {"general/calgary/paper4", "general/canterbury/grammar.lsp", "general/calgary/obj1"}) {
+    log.lines.clear();
+    const BB data = testsup::read_File(testsup::corpus(name));
+    int32_t best = -1;
+    const BB c = f.zip_Auto(data, best, true);
+    std::vector<std::pair<int, size_t>> tried;
+    for (const auto& l : log.lines) {
+      size_t eq = l.find('=');
+      tried.emplace_back(std::stoi(l.substr(0, eq)), std::stoul(l.substr(eq + 1)));
+    }
+    ASSERT_GE(tried.size(), 2u) << name;
+    EXPECT_EQ(tried[0].first, 4);
+    size_t i = 1;
+    if (tried[i].first == 0) ++i;  // order 4 refused: stored form logged
+    EXPECT_EQ(tried[i].first, 3);
+    size_t bestLen = tried[0].second ? tried[0].second : data.size() + 2;
+    bool lowerWon = tried[i].second > 0 && tried[i].second <= bestLen;
+    if (lowerWon) {
+      EXPECT_EQ(tried[i + 1].first, 2) << name;
+      continue;
+    }
+    // Higher orders: count growing runs.
+    size_t prev = 16777216;
+    int growing = 0, expectOrder = 5;
+    for (size_t j = i + 1; j < tried.size(); ++j) {
+      EXPECT_EQ(tried[j].first, expectOrder++) << name;
+      EXPECT_LT(growing, 4) << name << ": scan went on after four growing results";
+      growing = tried[j].second > prev ? growing + 1 : 0;
+      prev = tried[j].second;
+    }
+    EXPECT_TRUE(growing == 4 || expectOrder == 17) << name;
+    EXPECT_EQ(c[0] & 31, best);
+  }
 }
