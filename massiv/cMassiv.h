@@ -171,6 +171,56 @@ public:
   void minBR(const TT& tt, TT& gg);
 
   // ===================== Value tables, sorting and search (value_tables.cpp) =====================
+  // Tables of values. Out-arguments are replaced, not appended to.
+  void tab_FF_b(const BB& bb, TT& ff);
+  void tab_FF(const TT& tt, TT& ff);
+  void tab_FF_24(const TT& tt, TT& pp, TT& ff0);
+  void tab_VV(const TT& tt, TT& vv);
+  void zamena_VV(TT& tt, TT& vv);
+  void zamena_FF(TT& tt, TT& vv);
+  void vost_VV(TT& tt, const TT& vv);
+  int32_t kol_razn_8b(const BB& bb);
+  TT tab_val_16b(const TT& tt);
+  TT obr_Tabl(const TT& tt_in);
+  BB replacerB(const TT& tabZam, const BB& bb_in);
+  TT replacerT(const TT& tabZam, const TT& tt_in);
+  BB Array_BB(std::initializer_list<int32_t> values);
+  TT Array_TT(std::initializer_list<int32_t> values);
+  int32_t max_len_SS(const SS& ss);
+
+  // Sorting (one quicksort; its order of equal values is part of the result)
+  int32_t test_Sort(const TT& tt);
+  void qSort(const TT& tt, TT& tt_out);
+  void qSort_poz(TT& izm, TT& nn);
+  void qSort_2tt(TT& izm, TT& dd);
+  bool bin_Find(const TT& tt, int32_t v, int32_t& poz);
+  void add_N_to_sort_TT(TT& tt, int32_t n);
+
+  // Search, count and replace
+  bool N_in_BB(const BB& bb, int32_t n);
+  bool N_in_TT(const TT& tt, int32_t n);
+  int32_t poz_N_in_BB(const BB& bb, int32_t n);
+  int32_t poz_N_in_TT(const TT& tt, int32_t n);
+  int32_t find_N_in_TT(int32_t n, const TT& tt, int32_t vStart);
+  int32_t find_N_in_BB(int32_t n, const BB& bb, int32_t vStart);
+  int32_t find_N_in_BB_end(int32_t n, const BB& bb);
+  TT getAdresaN(const TT& tt, int32_t n);
+  int32_t kol_N_in_TT(const TT& tt, int32_t n);
+  int32_t kol_N_in_BB(const BB& bb, int32_t n);
+  int32_t find_blok_BB(int32_t vStart, const BB& bb, const BB& bFind);
+  int32_t find_blok_TT(int32_t vStart, const TT& tt, const TT& bFind);
+  int32_t kol_blok_BB(const BB& bb, const BB& bFind);
+  void replace_blok_BB(BB& izm, const BB& bFind, const BB& bReplace);
+  void replace_BB_B1_B2(BB& izm, int32_t b1, int32_t b2);
+  void replace_TT_N1_N2(TT& izm, int32_t n1, int32_t n2);
+  void del_N_in_TT(TT& izm, int32_t n);
+  void del_N_in_BB(BB& izm, int32_t n);
+  bool cmp_BB_BB(const BB& bb1, const BB& bb2) const;
+  bool cmp_TT_TT(const TT& tt1, const TT& tt2, bool flagPor) const;
+  void cmp_TT_TT_msg(const TT& tt1, const TT& tt2);
+  void cmp_BB_BB_msg(const BB& bb1, const BB& bb2);
+  std::string N32_to_strBit(int32_t n32, int32_t vLen = 0);
+  int32_t strBit_to_N32(const std::string& s);
 
   // ===================== State =====================
   // Powers of two: pow2[k] = 2^k for k = 0..30, pow2[31] = the sign bit alone.
