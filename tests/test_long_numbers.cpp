@@ -9,7 +9,7 @@
 
 namespace {
 
-// The byte-wise definitions, as the reference for the fast paths.
+// mulSL as defined byte by byte: the reference for the eight-byte path.
 void ref_Mul(SL& s, int64_t osn, int64_t n) {
   if (s.empty()) s.push_back(0);
   int64_t carry = n;
@@ -19,16 +19,6 @@ void ref_Mul(SL& s, int64_t osn, int64_t n) {
     s[i] = static_cast<uint8_t>(h % 256);
     carry = h / 256;
   }
-}
-int64_t ref_Div(SL& s, int64_t osn) {
-  int64_t r = 0;
-  for (size_t i = s.size(); i-- > 0;) {
-    int64_t m = r * 256 + s[i];
-    s[i] = static_cast<uint8_t>(m / osn);
-    r = m % osn;
-  }
-  while (!s.empty() && s.back() == 0) s.pop_back();
-  return r;
 }
 SL from_U64(uint64_t v) {
   SL s;
@@ -42,24 +32,20 @@ TEST(LongNumbers, DocumentedExamples) {
   cMassiv m;
   SL s;
   m.mulSL(s, 10, 7);
-  EXPECT_EQ(s, SL({7}));
   m.mulSL(s, 10, 3);
   EXPECT_EQ(s, SL({0x49}));
   m.mulSL(s, 256, 255);
   EXPECT_EQ(s, SL({0xFF, 0x49}));
   EXPECT_EQ(m.divSL(s, 256), 255);
-  EXPECT_EQ(s, SL({0x49}));
   SL t = s;
   EXPECT_EQ(m.divSL(t, 74), 73);
   EXPECT_TRUE(t.empty());
   EXPECT_EQ(m.divSL(s, 73), 0);
   EXPECT_EQ(s, SL({1}));
-
   SL ff{0xFF, 0xFF};
   m.add_N_to_SL(ff, 1);
   EXPECT_EQ(ff, SL({0, 0, 1}));
   EXPECT_EQ(m.len_SL(SL{0, 1}), 9);
-  EXPECT_EQ(m.len_SL(SL{}), 0);
   SL a{0, 1};
   EXPECT_EQ(m.sub_SL_SL(a, SL{1}), 8);
   EXPECT_EQ(a, SL({0xFF}));
@@ -73,8 +59,7 @@ TEST(LongNumbers, DocumentedExamples) {
 TEST(LongNumbers, MulDivMatchByteWiseDefinitionAcrossLimbsAndBases) {
   cMassiv m;
   std::mt19937 rng(7);
-  const int32_t bases[] = {1, 2, 3, 10, 255, 256, 257, 65535, 1000003, (1 << 23) - 1, 1 << 23};
-  for (int32_t osn : bases) {
+  for (int32_t osn : {1, 2, 3, 10, 255, 256, 257, 65535, 1000003, (1 << 23) - 1, 1 << 23}) {
     for (size_t len : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 24u, 41u, 64u, 100u}) {
       SL s(len);
       for (auto& b : s) b = static_cast<uint8_t>(rng());
@@ -84,57 +69,55 @@ TEST(LongNumbers, MulDivMatchByteWiseDefinitionAcrossLimbsAndBases) {
       m.mulSL(got, osn, n);
       ref_Mul(want, osn, n);
       ASSERT_EQ(got, want) << "osn " << osn << " len " << len;
-      SL q = got;
-      EXPECT_EQ(m.divSL(q, osn), n);
-      SL qs = got;
-      ref_Div(qs, osn);
-      ASSERT_EQ(q, qs) << "osn " << osn << " len " << len;
-      SL norm = s;
-      m.del_Ved0(norm);
-      EXPECT_EQ(q, norm);
+      EXPECT_EQ(m.divSL(got, osn), n);
+      m.del_Ved0(s);
+      ASSERT_EQ(got, s) << "osn " << osn << " len " << len;
     }
   }
-}
-
-TEST(LongNumbers, CarryRipplesThroughAnAllOnesUpperPart) {
-  cMassiv m;
-  SL s(32, 0xFF);
-  std::fill(s.begin() + 16, s.end(), 0x55);  // upper half * 3 = all ones
-  SL want = s;
+  SL r(32, 0xFF);  // the lower half's carry ripples through an all-ones upper half
+  std::fill(r.begin() + 16, r.end(), 0x55);
+  SL want = r;
   ref_Mul(want, 3, 2);
-  m.mulSL(s, 3, 2);
-  EXPECT_EQ(s, want);
-  EXPECT_EQ(s.size(), 33u);
-}
-
-TEST(LongNumbers, DigitsRoundTripThroughOneNumber) {
-  cMassiv m;
-  std::mt19937 rng(3);
-  TT digits(3000), bases(3000);
-  SL s;
-  for (size_t i = 0; i < digits.size(); ++i) {
-    bases[i] = 2 + static_cast<int32_t>(rng() % 5000);
-    digits[i] = static_cast<int32_t>(rng() % static_cast<uint32_t>(bases[i]));
-    m.mulSL(s, bases[i], digits[i]);
-  }
-  for (size_t i = digits.size(); i-- > 0;) ASSERT_EQ(m.divSL(s, bases[i]), digits[i]);
-  EXPECT_TRUE(s.empty());
+  m.mulSL(r, 3, 2);
+  EXPECT_EQ(r, want);
 }
 
 TEST(LongNumbers, LargeBasesOverflowOnlyWhenAnIntermediatePasses31Bits) {
   cMassiv m;
   SL s{5};
-  EXPECT_THROW(m.mulSL(s, 1 << 30, 1), cOverflowError);  // 5 * 2^30 passes 2^31
+  EXPECT_THROW(m.mulSL(s, 1 << 30, 1), cOverflowError);  // 5 * 2^30
   EXPECT_EQ(s, SL({5})) << "an overflow leaves the number unchanged";
   SL one{1};
-  m.mulSL(one, 1 << 30, 7);  // 2^30 + 7 fits
+  m.mulSL(one, 1 << 30, 7);
   EXPECT_EQ(one, from_U64((1u << 30) + 7));
   EXPECT_EQ(m.divSL(one, 1 << 30), 7);
   EXPECT_EQ(one, SL({1}));
-  SL big{0, 0, 0, 0x80};  // 2^31: remainder 2^23 before the last byte
-  SL before = big;
+  SL big{0, 0, 0, 0x80};  // remainder 2^23 before the last byte
   EXPECT_THROW(m.divSL(big, (1 << 23) + 1), cOverflowError);
-  EXPECT_EQ(big, before);
+  EXPECT_EQ(big, SL({0, 0, 0, 0x80}));
+}
+
+TEST(LongNumbers, AddSubCmpAgreeWithMachineArithmetic) {
+  cMassiv m;
+  std::mt19937_64 rng(11);
+  platform::cScopedMsgCapture cap;
+  for (int i = 0; i < 2000; ++i) {
+    uint64_t a = rng() >> (1 + rng() % 63), b = rng() >> (1 + rng() % 63);
+    if (a < b) std::swap(a, b);
+    SL sa = from_U64(a), sb = from_U64(b), sum = sa, diff = sa, n = sa;
+    EXPECT_EQ(m.cmp_SL_SL(sb, sa), a == b ? 0 : -1);
+    m.add_SL_SL(sum, sb);
+    ASSERT_EQ(sum, from_U64(a + b));
+    m.sub_SL_SL(diff, sb);
+    ASSERT_EQ(diff, from_U64(a - b));
+    m.add_N_to_SL(n, static_cast<int32_t>(b & 0x7FFFFFFF));
+    m.del_Ved0(n);  // 0 + 0 leaves one zero byte
+    ASSERT_EQ(n, from_U64(a + (b & 0x7FFFFFFF)));
+  }
+  EXPECT_TRUE(cap.box.texts.empty());
+  SL x{0xFF, 0xFF, 0xFF};
+  m.add_SL_SL(x, x);
+  EXPECT_EQ(x, SL({0xFE, 0xFF, 0xFF, 0x01}));
 }
 
 TEST(LongNumbers, RefusalsShowTheirMessageAndKeepTheNumber) {
@@ -146,131 +129,58 @@ TEST(LongNumbers, RefusalsShowTheirMessageAndKeepTheNumber) {
   m.mulSL(s, 10, -1);
   EXPECT_EQ(m.divSL(s, 0), 0);
   m.add_N_to_SL(s, -1);
+  EXPECT_EQ(m.sub_SL_SL(s, SL{0, 0, 1}), 0);
+  EXPECT_EQ(m.sub_SL_SL(s, SL{6, 3}), 0);
+  EXPECT_EQ(m.sub_SL_SL(s, SL{6, 2}), 0);  // same top byte, smaller: refused, not wrapped
   EXPECT_EQ(s, SL({1, 2}));
-  EXPECT_EQ(cap.box.texts, SS({"err mulSL: n>=osn", "err mulSL: osn<=0", "err mulSL: n<0", "err: osn<=0", "отриц"}));
-}
-
-TEST(LongNumbers, AddSubCmpAgreeWithMachineArithmetic) {
-  cMassiv m;
-  std::mt19937_64 rng(11);
-  platform::cScopedMsgCapture cap;
-  for (int i = 0; i < 2000; ++i) {
-    uint64_t a = rng() >> (rng() % 64), b = rng() >> (rng() % 64);
-    if (a < b) std::swap(a, b);
-    a >>= 1, b >>= 1;
-    SL sa = from_U64(a), sb = from_U64(b);
-    EXPECT_EQ(m.cmp_SL_SL(sa, sb), a == b ? 0 : 1);
-    EXPECT_EQ(m.cmp_SL_SL(sb, sa), a == b ? 0 : -1);
-    SL sum = sa;
-    m.add_SL_SL(sum, sb);
-    ASSERT_EQ(sum, from_U64(a + b));
-    SL diff = sa;
-    m.sub_SL_SL(diff, sb);
-    ASSERT_EQ(diff, from_U64(a - b));
-    SL n = sa;
-    m.add_N_to_SL(n, static_cast<int32_t>(b & 0x7FFFFFFF));
-    m.del_Ved0(n);  // 0 + 0 leaves one zero byte
-    ASSERT_EQ(n, from_U64(a + (b & 0x7FFFFFFF)));
-  }
-  EXPECT_TRUE(cap.box.texts.empty());
-  SL x{0xFF, 0xFF, 0xFF};
-  m.add_SL_SL(x, x);
-  EXPECT_EQ(x, SL({0xFE, 0xFF, 0xFF, 0x01}));
-  EXPECT_EQ(m.sub_SL_SL(x, x), 0);
-  EXPECT_TRUE(x.empty());
-}
-
-TEST(LongNumbers, SubtractionRefusesASmallerFirstNumber) {
-  cMassiv m;
-  platform::cScopedMsgCapture cap;
-  SL a{1}, b{0, 1};
-  EXPECT_EQ(m.sub_SL_SL(a, b), 0);
-  SL c{5, 1}, d{6, 2};
-  EXPECT_EQ(m.sub_SL_SL(c, d), 0);
-  // Same length and top byte but smaller: refused rather than wrapped.
-  SL e{5, 1}, f{6, 1};
-  EXPECT_EQ(m.sub_SL_SL(e, f), 0);
-  EXPECT_EQ(e, SL({5, 1}));
-  EXPECT_EQ(cap.box.texts, SS({"первое число меньше второго!", "наверно негде брать заем", "первое число меньше второго!"}));
+  EXPECT_EQ(cap.box.texts, SS({"err mulSL: n>=osn", "err mulSL: osn<=0", "err mulSL: n<0", "err: osn<=0", "отриц",
+                               "первое число меньше второго!", "наверно негде брать заем",
+                               "первое число меньше второго!"}));
 }
 
 TEST(BitFields, NumbersRoundTripAtEveryWidth) {
   cMassiv m;
-  EXPECT_EQ(m.N_to_M1(6, 0), BB({0, 1, 1}));
   EXPECT_EQ(m.N_to_M1(6, 5), BB({0, 1, 1, 0, 0}));
-  EXPECT_EQ(m.N_to_M1(0, 0), BB({0}));
-  EXPECT_EQ(m.M1_to_N(BB{0, 1, 1}, 0, 0), 6);
   EXPECT_EQ(m.M1_to_N(BB{0, 1, 1}, 1, 1), 1);
   BB field;
-  TT vals;
+  TT vals{INT32_MAX};
   for (int k = 0; k <= 30; ++k)
-    for (int32_t v : {(1 << k) - 1, 1 << k, (1 << k) + 1}) {
-      vals.push_back(v);
-      m.add_N_to_M1(field, v, 31);
-    }
-  vals.push_back(INT32_MAX);
-  m.add_N_to_M1(field, INT32_MAX, 31);
+    for (int32_t v : {(1 << k) - 1, 1 << k, (1 << k) + 1}) vals.push_back(v);
+  for (int32_t v : vals) m.add_N_to_M1(field, v, 31);
   int32_t p = 0;
   for (int32_t v : vals) ASSERT_EQ(m.get_N_from_M1(field, p, 31), v);
   EXPECT_EQ(p, m.len_BB(field));
   EXPECT_EQ(m.N_to_M1(-1, 0), BB(32, 1));
   EXPECT_EQ(m.max_emk_M32(TT{}), 1);
   EXPECT_EQ(m.max_emk_M32(TT{0, 3, 255, 4}), 8);
-  EXPECT_EQ(m.max_emk_M32(TT{1 << 30}), 31);
   EXPECT_EQ(m.max_emk_M32(TT{5, -2}), 32);
+
+  for (int k = 0; k <= 52; ++k)
+    for (double x : {std::ldexp(1, k) - 1, std::ldexp(1, k), std::ldexp(1, k) + 1}) {
+      ASSERT_EQ(m.M1_to_X(m.X_to_M1(x, 0), 0), x);
+      ASSERT_EQ(m.M1_to_X(m.X_to_M1(x, 60), 0), x);
+    }
 }
 
-TEST(BitFields, FieldsPastBit30OrPastTheEnd) {
+TEST(BitFields, FieldsPastBit30OrPastTheEndAndNonBits) {
   cMassiv m;
   platform::cScopedMsgCapture cap;
   BB top(32, 0);
   top[31] = 1;
   EXPECT_THROW(m.M1_to_N(top, 0, 0), cOverflowError);
-  top[31] = 0;
-  top[30] = 1;
-  EXPECT_EQ(m.M1_to_N(top, 0, 0), 1 << 30);
   EXPECT_EQ(m.M1_to_N(BB{1, 1}, 0, 5), 3);
   EXPECT_EQ(m.M1_to_N(BB{1, 1}, 2, 0), 0);
-  EXPECT_EQ(m.M1_to_N(BB{1, 1}, -1, 0), 0);
   BB f{1, 0, 1};
   int32_t p = 1;
   EXPECT_EQ(m.get_N_from_M1(f, p, 8), 2);  // cut short: the bits present
-  EXPECT_EQ(p, 3);
   EXPECT_EQ(m.get_N_from_M1(f, p, 8), 0);
   EXPECT_EQ(p, 3);
-  BB cut = m.N_to_M1(300, 8);
-  EXPECT_EQ(cut.size(), 9u);
-  EXPECT_EQ(cap.box.texts, SS({"не хватает длины поля для старших бит", "err-out", "err", "err-out",
-                               "число 300 не влезет в 8бит"}));
-}
-
-TEST(BitFields, DoublesRoundTripUpTo2Pow53) {
-  cMassiv m;
-  EXPECT_TRUE(m.X_to_M1(0, 0).empty());
-  for (int k = 0; k <= 52; ++k)
-    for (double x : {std::ldexp(1, k) - 1, std::ldexp(1, k), std::ldexp(1, k) + 1}) {
-      BB b = m.X_to_M1(x, 0);
-      ASSERT_EQ(m.M1_to_X(b, 0), x);
-      BB w = m.X_to_M1(x, 60);
-      ASSERT_EQ(w.size(), 60u);
-      ASSERT_EQ(m.M1_to_X(w, 0), x);
-    }
-  platform::cScopedMsgCapture cap;
+  EXPECT_EQ(m.N_to_M1(300, 8).size(), 9u);
   EXPECT_EQ(m.X_to_M1(300, 8), m.N_to_M1(44, 8));
-  EXPECT_TRUE(m.X_to_M1(-1, 0).empty());
   EXPECT_TRUE(m.X_to_M1(INFINITY, 0).empty());
-  EXPECT_TRUE(m.X_to_M1(NAN, 0).empty());
-  EXPECT_EQ(cap.box.texts, SS({"число 300не влезет в 8бит", "отриц", "err", "err"}));
-}
-
-TEST(BitFields, InversionOnlyOfBitFields) {
-  cMassiv m;
-  platform::cScopedMsgCapture cap;
-  BB b{0, 1, 1};
-  m.inv_M1(b);
-  EXPECT_EQ(b, BB({1, 0, 0}));
   BB notBits{0, 2};
   m.inv_M1(notBits);
   EXPECT_EQ(notBits, BB({0, 2}));
-  EXPECT_TRUE(cap.box.saw("Это не бит-поле"));
+  EXPECT_EQ(cap.box.texts, SS({"не хватает длины поля для старших бит", "err-out", "err-out", "число 300 не влезет в 8бит",
+                               "число 300не влезет в 8бит", "err", "Это не бит-поле"}));
 }
