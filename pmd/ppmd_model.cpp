@@ -107,11 +107,9 @@ void cModel::restart() {
   for (int i = 0; i < 128; ++i)
     for (int k = 0; k < 8; ++k)
       for (int m = 0; m < 64; m += 8) binSumm_[i][k + m] = static_cast<uint16_t>(kBinScale - kInitBinEsc[k] / (i + 2));
-  for (int c = 0; c < kApmCtx; ++c)
-    for (int j = 0; j < 33; ++j) apm_[c][j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
   for (int c = 0; c < 72; ++c)
     for (int j = 0; j < 33; ++j) apm3_[c][j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
-  for (int c = 0; c < 64; ++c)
+  for (int c = 0; c < 88; ++c)
     for (int j = 0; j < 33; ++j) apm2_[c][j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
   for (int i = 0; i < 25; ++i)
     for (int k = 0; k < 16; ++k) see_[i][k] = {static_cast<uint16_t>((5 * i + 10) << (kPeriodBits - 4)), kPeriodBits - 4, 4};
@@ -370,18 +368,6 @@ inline void cModel::found_Masked(cState* p) {
 
 // ---- encoder side ----
 
-uint32_t cModel::bin_Refine(uint32_t bs, int actx) {
-  int st = stretch_[bs >> 2] + 2048;  // 0..4095
-  int lo = st >> 7, w = st & 127;
-  apmCtx_ = &apm_[actx][lo];
-  apmW_ = w;
-  uint32_t pa = (apmCtx_[0] * (128 - w) + apmCtx_[1] * w) >> 8;  // 15-bit
-  uint32_t p = (2 * bs + 3 * pa) >> 2;  // 15-bit: a quarter of the direct estimate
-  if (p < 32) p = 32;
-  if (p > 32768 - 32) p = 32768 - 32;
-  return p;
-}
-
 // Probability (15 bits) that the first-context symbol is the context's most
 // frequent one, refined by an adaptive table.
 uint32_t cModel::top_Refine(uint32_t freq0, uint32_t summ) {
@@ -390,7 +376,7 @@ uint32_t cModel::top_Refine(uint32_t freq0, uint32_t summ) {
   if (p0 > 16383) p0 = 16383;
   uint32_t ns = minCtx_->numStats;
   int nsc = ns <= 8 ? ns - 2 : ns <= 16 ? 7 : ns <= 32 ? 8 : ns <= 64 ? 9 : 10;
-  int c = (nsc * 2 + prevSuccess_) * 2 + (hiBitsFlag_ ? 1 : 0);
+  int c = ((nsc * 2 + prevSuccess_) * 2 + (hiBitsFlag_ ? 1 : 0)) * 2 + (orderFall_ == 0);
   int st = stretch_[p0 >> 2] + 2048;
   int lo = st >> 7, w = st & 127;
   apmCtx_ = &apm2_[c][lo];
@@ -422,17 +408,15 @@ uint32_t cModel::masked_Refine(uint32_t freq0, uint32_t all, int unmasked) {
 void cModel::apm_Update(int bit) {
   uint32_t target = bit ? 0 : 65535;
   uint16_t* t = apmCtx_;
-  int i = apmW_ >= 64 ? 1 : 0;
-  t[i] = static_cast<uint16_t>(t[i] + ((int(target) - int(t[i])) >> kApmRate));
+  t[0] = static_cast<uint16_t>(t[0] + (((int(target) - int(t[0])) * (128 - apmW_)) >> (kApmRate + 7)));
+  t[1] = static_cast<uint16_t>(t[1] + (((int(target) - int(t[1])) * apmW_) >> (kApmRate + 7)));
 }
 
 bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
   uint16_t* bs = bin_Prob();
   cState* s = &minCtx_->u.one;
-  uint32_t p = bin_Refine(*bs, s->sym);
   if (s->sym == sym) {
-    rc.encode_Bit15(p, 0);
-    apm_Update(0);
+    rc.encode_Bit(*bs, 0);
     *bs = static_cast<uint16_t>(*bs + kInterval - bin_Mean(*bs));
     found_ = s;
     s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
@@ -440,8 +424,7 @@ bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
     ++runLength_;
     return true;
   }
-  rc.encode_Bit15(p, 1);
-  apm_Update(1);
+  rc.encode_Bit(*bs, 1);
   *bs = static_cast<uint16_t>(*bs - bin_Mean(*bs));
   initEsc_ = kExpEscape[*bs >> 10];
   numMasked_ = 1;
@@ -560,10 +543,7 @@ int32_t cModel::encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap)
 int cModel::dec_Binary(cRangeDecoder& rc) {
   uint16_t* bs = bin_Prob();
   cState* s = &minCtx_->u.one;
-  uint32_t p = bin_Refine(*bs, s->sym);
-  int bit = rc.decode_Bit15(p);
-  apm_Update(bit);
-  if (bit == 0) {
+  if (rc.decode_Bit(*bs) == 0) {
     *bs = static_cast<uint16_t>(*bs + kInterval - bin_Mean(*bs));
     found_ = s;
     s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));

@@ -83,7 +83,6 @@ private:
   uint32_t create_Successors(bool skip, cState* p1);
   void next_Context();
   uint16_t* bin_Prob();
-  uint32_t bin_Refine(uint32_t bs, int actx);
   void apm_Update(int bit);
   uint32_t masked_Refine(uint32_t freq0, uint32_t all, int unmasked);
   uint32_t top_Refine(uint32_t freq0, uint32_t summ);
@@ -114,11 +113,9 @@ private:
   uint16_t binSumm_[128][64] = {};
   cSee see_[25][16] = {};
   cSee dummySee_ = {};
-  static constexpr int kApmCtx = 256;
   static constexpr int kApmRate = 6;
-  uint16_t apm_[kApmCtx][33] = {};
   int16_t stretch_[4096] = {};
-  uint16_t apm2_[64][33] = {};
+  uint16_t apm2_[88][33] = {};
   uint16_t apm3_[72][33] = {};
   uint16_t* apmCtx_ = nullptr;
   int apmW_ = 0;
