@@ -1,0 +1,52 @@
+// Any bytes behind a method-1 or method-31 header: both decoders must end with
+// a known code and values within the stored M. The input itself, as bytes and
+// as 12-bit values, must survive a round trip through both methods.
+#include <cstddef>
+#include <cstdint>
+
+#include "cFile.h"
+#include "msg_box.h"
+
+namespace {
+class cQuiet : public platform::iMsgBox {
+public:
+  void show(const std::string&, const std::string&) override {}
+  bool ask_YesNo(const std::string&, const std::string&, bool d) override { return d; }
+};
+
+void check(bool ok) {
+  if (!ok) __builtin_trap();
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static cQuiet quiet;
+  platform::set_MsgBox(&quiet);
+  static cFile f;
+  if (size == 0) return 0;
+  const BB in(data, data + size);
+
+  // Decoders: the first byte picks the method, the rest is header and bits.
+  BB c = in;
+  c[0] = (data[0] & 1) ? 1 : 31;
+  int32_t vErr = 0;
+  if (c[0] == 1) {
+    const BB out = f.unzip_Ari(c, vErr);
+    check(vErr == 0 || vErr == -3 || vErr == -5);
+    check(vErr != -5 || out.empty());
+    for (uint8_t v : out) check(c.size() > 2 && v <= c[2]);
+  } else {
+    const TT out = f.unzip_Ari16_4k(c, vErr);
+    check(vErr == 0 || vErr == -3 || vErr == -5);
+    check(vErr != -5 || out.empty());
+    const int32_t M = c.size() > 3 ? c[2] + 256 * c[3] : -1;
+    for (int32_t v : out) check(v >= 0 && v <= M);
+  }
+
+  // Encoders: exact round trips with vErr 0.
+  check(f.unzip_Ari(f.zip_Ari(in), vErr) == in && vErr == 0);
+  TT wide;
+  for (size_t i = 0; i + 1 < size; i += 2) wide.push_back((data[i] | data[i + 1] << 8) & 4095);
+  if (!wide.empty()) check(f.unzip_Ari16_4k(f.zip_Ari16_4k(wide), vErr) == wide && vErr == 0);
+  return 0;
+}
