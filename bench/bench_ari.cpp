@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -12,6 +13,12 @@
 #include "cFile.h"
 
 namespace {
+
+double cpu_Now() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
 
 double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
@@ -30,15 +37,18 @@ std::string default_Corpus() {
 
 template <class In, class Zip, class Unzip>
 bool measure(const char* what, const std::string& name, const In& data, size_t bytes, Zip zip, Unzip unzip) {
-  std::vector<double> pack, unpack;
+  std::vector<double> pack, unpack, packCpu, unpackCpu;
   size_t packed = 0;
   for (int run = 0; run < 5; ++run) {
+    const double c0 = cpu_Now();
     auto t0 = std::chrono::steady_clock::now();
     BB c = zip(data);
     auto t1 = std::chrono::steady_clock::now();
+    const double c1 = cpu_Now();
     int32_t vErr = 0;
     In back = unzip(c, vErr);
     auto t2 = std::chrono::steady_clock::now();
+    const double c2 = cpu_Now();
     if (back != data || vErr != 0) {
       std::printf("%s %s: round trip FAILED\n", what, name.c_str());
       return false;
@@ -46,9 +56,13 @@ bool measure(const char* what, const std::string& name, const In& data, size_t b
     packed = c.size();
     pack.push_back(std::chrono::duration<double>(t1 - t0).count());
     unpack.push_back(std::chrono::duration<double>(t2 - t1).count());
+    packCpu.push_back(c1 - c0);
+    unpackCpu.push_back(c2 - c1);
   }
-  std::printf("%-9s %-28s %9zu -> %9zu  %5.3f bpb  pack %6.1f MB/s  unpack %6.1f MB/s\n", what, name.c_str(), bytes,
-              packed, 8.0 * packed / bytes, bytes / median(pack) / 1e6, bytes / median(unpack) / 1e6);
+  // Wall clock, and CPU time in brackets (steadier on a shared machine).
+  std::printf("%-9s %-34s %8zu -> %8zu %5.3f bpb  pack %5.1f (%5.1f) MB/s  unpack %5.1f (%5.1f) MB/s\n", what,
+              name.c_str(), bytes, packed, 8.0 * packed / bytes, bytes / median(pack) / 1e6,
+              bytes / median(packCpu) / 1e6, bytes / median(unpack) / 1e6, bytes / median(unpackCpu) / 1e6);
   return true;
 }
 
