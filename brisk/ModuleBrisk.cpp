@@ -260,7 +260,7 @@ void cBriskRun::pack(const std::string& path) {
     log_Msg("проверка декодером на ошибки. ждите..");
     int32_t vErr = 0;
     const BB back = file.unzip_Auto(archive, vErr);
-    if (vErr == 0 && back == D) {
+    if (vErr == 0 && m.cmp_BB_BB(back, D)) {
       log_Msg("Нет ошибок");
     } else {
       log_Msg("Ошибки при проверке(verify error)");
@@ -317,7 +317,7 @@ void cBriskRun::restore(const std::string& path) {
     const std::string old = O + ".old";
     if (file.exist_File(old)) {
       const BB before = file.read_M8(old);
-      if (before == data) {
+      if (m.cmp_BB_BB(before, data)) {
         log_Msg("файлы " + O + " и " + old + " одинаковые. Оk");
       } else {
         log_Msg("файлы " + O + " и " + old + " РАЗНЫЕ! Err?");

@@ -216,8 +216,7 @@ void cFile::min_NoAriPmd(const BB& bb, int32_t& bestMetod, int32_t& vMinSize, TT
   aa[0] = add_Checked(static_cast<int64_t>(bb.size()), 2);
   aa[1] = add_Checked(static_cast<int64_t>(zip_Ari(bb).size()), 2);
   for (int32_t k = 2; k <= 16; ++k) aa[k] = static_cast<int32_t>(zip_Pmd(bb, k, true).size());
-  for (auto& a : aa)  // refused methods count as the largest size
-    if (a == 0) a = kMaxInput;
+  m.replace_TT_N1_N2(aa, 0, kMaxInput);  // refused methods count as the largest size
   bestMetod = 0;
   vMinSize = aa[0];
   for (int32_t k = 1; k <= 16; ++k)
