@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "pmd.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr uint8_t kGuard = 0xA5;
+constexpr size_t kGuardLen = 64;
+
+// Encodes into a buffer of exactly length + 8 bytes followed by a guard.
+BB encode(const BB& in, int order) {
+  BB buf(in.size() + 8 + kGuardLen, kGuard);
+  int32_t g = EncodeMas(in.data(), buf.data(), static_cast<int32_t>(in.size()), order);
+  EXPECT_GE(g, 0);
+  EXPECT_LE(g, static_cast<int32_t>(in.size()) + 8);
+  for (size_t i = in.size() + 8; i < buf.size(); ++i)
+    if (buf[i] != kGuard) {
+      ADD_FAILURE() << "encoder wrote past length + 8 at " << i;
+      break;
+    }
+  buf.resize(static_cast<size_t>(std::max(g, 0)));
+  return buf;
+}
+
+// Decodes with the given capacity into a guarded buffer.
+BB decode(const BB& stream, int32_t capacity, int order) {
+  BB buf(static_cast<size_t>(capacity) + kGuardLen, kGuard);
+  int32_t r = DecodeMas(stream.data(), buf.data(), static_cast<int32_t>(stream.size()), capacity, order);
+  EXPECT_GE(r, 0);
+  EXPECT_LE(r, capacity);
+  for (size_t i = static_cast<size_t>(capacity); i < buf.size(); ++i)
+    if (buf[i] != kGuard) {
+      ADD_FAILURE() << "decoder wrote past its capacity at " << i;
+      break;
+    }
+  buf.resize(static_cast<size_t>(std::clamp(r, 0, capacity)));
+  return buf;
+}
+
+void expect_Round_Trip(const BB& in, int order, const std::string& what) {
+  BB s = encode(in, order);
+  ASSERT_GT(s.size(), 0u) << what << " order " << order;
+  BB back = decode(s, static_cast<int32_t>(in.size()) + 8, order);
+  ASSERT_EQ(back.size(), in.size()) << what << " order " << order;
+  EXPECT_TRUE(back == in) << what << " order " << order;
+}
+
+BB corpus_File(const std::string& rel) {
+  BB b = testsup::read_File(testsup::corpus(rel));
+  EXPECT_FALSE(b.empty()) << rel;
+  return b;
+}
+
+}  // namespace
+
+TEST(PmdEngine, SmallCorpusFilesRoundTripAtEveryOrder) {
+  const char* files[] = {"general/canterbury/grammar.lsp", "general/canterbury/xargs.1", "general/calgary/paper5",
+                         "general/calgary/obj1", "general/canterbury/sum",
+                         "russian/text/cp1251/kolibri_ha_readme.txt"};
+  for (const char* f : files) {
+    BB in = corpus_File(f);
+    for (int order = 2; order <= 16; ++order) expect_Round_Trip(in, order, f);
+  }
+}
+
+TEST(PmdEngine, LargerFilesRoundTripAndBeatPlainText) {
+  const char* files[] = {"general/calgary/book2", "general/canterbury/kennedy.xls", "general/calgary/pic"};
+  for (const char* f : files) {
+    BB in = corpus_File(f);
+    for (int order : {2, 6, 16}) {
+      BB s = encode(in, order);
+      ASSERT_GT(s.size(), 0u);
+      EXPECT_LT(s.size(), in.size() / 2) << f << " order " << order;
+      BB back = decode(s, static_cast<int32_t>(in.size()) + 8, order);
+      EXPECT_TRUE(back == in) << f << " order " << order;
+    }
+  }
+}
+
+TEST(PmdEngine, TinyAndUniformInputs) {
+  for (int order = 2; order <= 16; ++order) {
+    expect_Round_Trip(BB{0}, order, "1 byte");
+    expect_Round_Trip(BB{255}, order, "1 byte");
+    expect_Round_Trip(BB{'a', 'b'}, order, "2 bytes");
+    expect_Round_Trip(BB{0, 0, 0}, order, "3 bytes");
+    expect_Round_Trip(BB{7, 200, 7}, order, "3 bytes");
+  }
+  for (int order : {2, 5, 16}) {
+    BB same(200000, 'x');
+    BB s = encode(same, order);
+    EXPECT_LT(s.size(), 200u) << "order " << order;  // long runs cost almost nothing
+    expect_Round_Trip(same, order, "all equal");
+    BB zeros(70000, 0);
+    expect_Round_Trip(zeros, order, "all zero");
+  }
+}
+
+TEST(PmdEngine, RandomBytesAreRefusedOrFitTheBound) {
+  for (size_t n : {1u, 17u, 1000u, 65536u}) {
+    BB in = testsup::random_Bytes(n, static_cast<uint32_t>(n));
+    for (int order : {2, 4, 8, 16}) {
+      BB s = encode(in, order);  // checks g <= n + 8 and the guard
+      if (!s.empty()) {
+        BB back = decode(s, static_cast<int32_t>(n) + 8, order);
+        EXPECT_TRUE(back == in) << n << " bytes, order " << order;
+      }
+    }
+  }
+}
+
+TEST(PmdEngine, FullModelMemoryRestartsOnBothSides) {
+  // Incompressible bytes at order 16 outgrow the arena sized for this input.
+  BB text = corpus_File("general/calgary/book1");
+  BB in(text.begin(), text.begin() + 150000);
+  BB noise = testsup::random_Bytes(60000, 3);
+  in.insert(in.end(), noise.begin(), noise.end());
+  in.insert(in.end(), text.begin(), text.begin() + 150000);
+  expect_Round_Trip(in, 16, "text, noise, text");
+  expect_Round_Trip(in, 9, "text, noise, text");
+}
+
+TEST(PmdEngine, BadArgumentsYieldZero) {
+  BB in(100, 'q'), out(200);
+  EXPECT_EQ(EncodeMas(in.data(), out.data(), 100, 1), 0);
+  EXPECT_EQ(EncodeMas(in.data(), out.data(), 100, 17), 0);
+  EXPECT_EQ(EncodeMas(in.data(), out.data(), 0, 4), 0);
+  EXPECT_EQ(EncodeMas(in.data(), out.data(), 16777217, 4), 0);
+  EXPECT_EQ(DecodeMas(in.data(), out.data(), 0, 100, 4), 0);
+  EXPECT_EQ(DecodeMas(in.data(), out.data(), 100, 0, 4), 0);
+  EXPECT_EQ(DecodeMas(in.data(), out.data(), 100, 100, 1), 0);
+}
+
+TEST(PmdEngine, DamagedStreamsStayWithinCapacity) {
+  BB in = corpus_File("general/calgary/paper1");
+  const int32_t cap = static_cast<int32_t>(in.size()) + 8;
+  for (int order : {2, 6, 16}) {
+    BB s = encode(in, order);
+    ASSERT_GT(s.size(), 100u);
+    // A cut stream restores a prefix of the data and stops.
+    BB half(s.begin(), s.begin() + static_cast<long>(s.size() / 2));
+    BB back = decode(half, cap, order);
+    ASSERT_GE(back.size(), in.size() / 4);
+    EXPECT_TRUE(std::equal(back.begin(), back.begin() + static_cast<long>(in.size() / 4), in.begin()));
+    // Flipped bytes and foreign bytes decode to something, within the bound.
+    BB flipped = s;
+    for (size_t i = 5; i < flipped.size(); i += 97) flipped[i] ^= 0x5A;
+    decode(flipped, cap, order);
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+      BB junk = testsup::random_Bytes(1 + seed * 37, seed);
+      decode(junk, cap, order);
+      decode(junk, 9 + static_cast<int32_t>(seed), order);
+    }
+    // A capacity below the data length stops exactly at the capacity.
+    BB shortBuf = decode(s, cap / 2, order);
+    EXPECT_EQ(shortBuf.size(), static_cast<size_t>(cap / 2));
+  }
+}
+
+TEST(PmdEngine, EncodingIsDeterministic) {
+  BB in = corpus_File("general/calgary/progc");
+  for (int order : {3, 8, 16}) {
+    BB a = encode(in, order), b = encode(in, order);
+    EXPECT_TRUE(a == b) << "order " << order;
+  }
+}
+
+TEST(PmdEngine, LargestInputRoundTrips) {
+  // 16 MiB of mixed data: text, binary and incompressible pieces in turn, so
+  // the model fills its memory and restarts along the way.
+  const int32_t n = 16777216;
+  BB in;
+  in.reserve(n);
+  const BB parts[] = {corpus_File("general/silesia/ooffice"), corpus_File("general/large/world192.txt"),
+                      testsup::random_Bytes(300000, 7), corpus_File("general/calgary/pic")};
+  for (size_t k = 0; in.size() < static_cast<size_t>(n); ++k) {
+    const BB& p = parts[k % 4];
+    in.insert(in.end(), p.begin(), p.begin() + static_cast<long>(std::min(p.size(), n - in.size())));
+  }
+  ASSERT_EQ(in.size(), static_cast<size_t>(n));
+  expect_Round_Trip(in, 2, "16 MiB");
+}
