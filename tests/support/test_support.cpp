@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -15,7 +16,17 @@ extern char** environ;
 
 namespace testsup {
 
-std::string corpus(const std::string& rel) { return std::string(SUITE_CORPUS_DIR) + rel; }
+// The corpus sits beside the checkout (../shared/corpus); SUITE_CORPUS
+// overrides that, and /work/shared/corpus is the machine's copy.
+std::string corpus(const std::string& rel) {
+  static const std::string dir = [] {
+    if (const char* e = std::getenv("SUITE_CORPUS")) return std::string(e) + "/";
+    for (std::string d : {std::string(SUITE_CORPUS_DIR), std::string("/work/shared/corpus/")})
+      if (std::filesystem::exists(d + "MANIFEST.md")) return d;
+    return std::string(SUITE_CORPUS_DIR);
+  }();
+  return dir + rel;
+}
 
 BB read_File(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
