@@ -188,7 +188,7 @@ int32_t kombo_Perestanovka(cMassiv& m, const TT& V) {
       return -1;
     }
   }
-  cFenwick free(n);
+  cFenwick ostalos(n);
   SL N;
   cRadixAcc acc(m, N);
   for (size_t i = 0; i < n; ++i) {
@@ -198,8 +198,8 @@ int32_t kombo_Perestanovka(cMassiv& m, const TT& V) {
       return -1;
     }
     const size_t p = static_cast<size_t>(poz[i]);
-    acc.put(free.before(p), left);
-    free.take(p);
+    acc.put(ostalos.before(p), left);
+    ostalos.take(p);
   }
   return acc.bits();
 }

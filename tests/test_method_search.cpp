@@ -53,8 +53,6 @@ TEST(MethodSearch, LinesInOrderOnSmallInput) {
   platform::cScopedMsgCapture cap;
   const cSurvey r = survey(D);
   const auto& L = r.lines;
-  if (getenv("SURVEY_PRINT"))
-    for (const auto& s : L) printf("%s\n", s.c_str());
   ASSERT_GE(L.size(), 20u);
   EXPECT_TRUE(r.keepOpen);
   EXPECT_TRUE(r.flagLogAfter);  // the log is back on after the trial codings
@@ -135,6 +133,17 @@ TEST(MethodSearch, UnchangedVariantsAreSkipped) {
     EXPECT_TRUE(next == std::string(35, '_') || next == "--конец Демо кодерам--") << next;
   }
   EXPECT_EQ(find_Line(L, "(+"), -1);
+}
+
+// Degenerate inputs still run through to the closing lines.
+TEST(MethodSearch, TinyInputs) {
+  platform::cScopedMsgCapture cap;
+  for (const BB& D : {BB{}, BB{7}, BB{7, 7}, BB(100, 0), BB{0, 255, 0, 255}}) {
+    const cSurvey r = survey(D);
+    ASSERT_GE(r.lines.size(), 2u);
+    EXPECT_EQ(r.lines[r.lines.size() - 2], "--конец Демо кодерам--") << D.size();
+    EXPECT_TRUE(r.keepOpen);
+  }
 }
 
 TEST(Estimators, PermutationAndMultisetRanks) {
