@@ -214,3 +214,21 @@ TEST(MinBR, TableOfCosts) {
   EXPECT_EQ(gg[4], gg[3]);
   for (int i = 33; i < 39; ++i) EXPECT_EQ(gg[static_cast<size_t>(i)], 0);
 }
+
+TEST(TableCodes, CorpusRoundTrips) {
+  cMassiv m;
+  for (const char* name : {"general/calgary/geo", "general/calgary/book1", "general/canterbury/kennedy.xls"}) {
+    BB d = testsup::read_File(testsup::corpus(name));
+    ASSERT_FALSE(d.empty()) << name;
+    d.resize(std::min<size_t>(d.size(), 40000));
+    TT pairs = m.M8_to_M16(d);
+    for (auto& v : pairs) v %= 8776;
+    TT back;
+    m.unzip_p3334(m.zip_p3334(pairs), back);
+    EXPECT_EQ(back, pairs) << name;
+    const M49 x = m.copy_TT_to_M49(pairs);
+    EXPECT_EQ(m.unzip_M49_q1(m.zip_M49_q1(x, 3), 3), x) << name;
+    int32_t num = 0, vMax = 0;
+    EXPECT_LE(m.min_BR(pairs, num, vMax), 14 * static_cast<int32_t>(pairs.size())) << name;
+  }
+}
