@@ -94,15 +94,17 @@ public:
   uint32_t end_Symbol() const { return nSym; }
 
   // The first index s >= 1 with cum[s] <= floor((v * total - 1) / range),
-  // that is with cum[s] * range < v * total: no division needed. The counts
-  // fall with the index, so a block of eight lies wholly above when its last
-  // entry does.
+  // that is with cum[s] * range < v * total: no division needed. cum falls
+  // with the index, so the entries above the bound form a prefix: whole
+  // blocks of eight are skipped while their last entry is above it, and
+  // within the block the entries above it are counted without branches.
   uint32_t find_Symbol(uint32_t v, uint32_t range) const {
     const uint32_t target = v * cum[0];
     uint32_t s = 1;
     while (cum[s + 7] * range >= target) s += 8;
-    while (cum[s] * range >= target) ++s;
-    return s;
+    uint32_t n = 0;
+    for (uint32_t k = 0; k < 7; ++k) n += cum[s + k] * range >= target;
+    return s + n;
   }
 
   void update(uint32_t s) {
@@ -118,9 +120,12 @@ public:
       charToIndex[chS] = i;
     }
     ++freq[i];
-    // Four at a time; lanes at i and beyond are stored back unchanged.
+    // Four at a time; lanes at i and beyond are stored back unchanged. The
+    // first eight always, so the usual small i costs no branch.
     const v4u lane = {0, 1, 2, 3};
-    for (uint32_t k = 0; k < i; k += 4) store4(cum + k, load4(cum + k) - (v4u)(lane + k < i));
+    store4(cum, load4(cum) - (v4u)(lane < i));
+    store4(cum + 4, load4(cum + 4) - (v4u)(lane + 4 < i));
+    for (uint32_t k = 8; k < i; k += 4) store4(cum + k, load4(cum + k) - (v4u)(lane + k < i));
   }
 
   const uint32_t nSym;
