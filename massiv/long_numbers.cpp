@@ -62,6 +62,40 @@ inline uint64_t load64(const uint8_t* p) {
 }
 inline void store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
 
+// value * m + carry over whole eight-byte limbs; returns the carry out.
+// The carry out of a limb stays below m, so the bytes are exactly those of
+// the byte-wise loop. The carry chain is the bottleneck, so the lower and
+// upper halves run as two chains side by side; the lower half's carry is
+// then added into the upper half.
+// Kept out of line: inlined, the compiler loses that m has no high half and
+// multiplies each limb twice.
+#ifdef __SIZEOF_INT128__
+[[gnu::noinline]] uint64_t mul_Limbs(uint8_t* p, size_t limbs, uint64_t m, uint64_t carry) {
+  using u128 = unsigned __int128;
+  const size_t half = limbs / 2;
+  uint64_t carry2 = 0;
+  for (size_t j = 0; j < half; ++j) {
+    const u128 h1 = static_cast<u128>(m) * load64(p + 8 * j) + carry;
+    const u128 h2 = static_cast<u128>(m) * load64(p + 8 * (half + j)) + carry2;
+    store64(p + 8 * j, static_cast<uint64_t>(h1));
+    store64(p + 8 * (half + j), static_cast<uint64_t>(h2));
+    carry = static_cast<uint64_t>(h1 >> 64);
+    carry2 = static_cast<uint64_t>(h2 >> 64);
+  }
+  if (limbs % 2 != 0) {
+    const u128 h2 = static_cast<u128>(m) * load64(p + 8 * (limbs - 1)) + carry2;
+    store64(p + 8 * (limbs - 1), static_cast<uint64_t>(h2));
+    carry2 = static_cast<uint64_t>(h2 >> 64);
+  }
+  for (size_t j = half; carry != 0 && j < limbs; ++j) {
+    const uint64_t v = load64(p + 8 * j) + carry;
+    store64(p + 8 * j, v);
+    carry = v < carry;
+  }
+  return carry + carry2;
+}
+#endif
+
 // value * 2 + bit for bits[hi-1] down to bits[lo]; a value past bit 30 ends
 // the operation.
 int32_t bits_to_N(const uint8_t* bits, size_t lo, size_t hi) {
@@ -184,33 +218,8 @@ void cMassiv::mulSL(SL& superLong, int32_t osn, int32_t n) {
   if (osn <= kSafeOsn) {
 #ifdef __SIZEOF_INT128__
     if constexpr (kLittle) {
-      // Eight bytes at a time: the carry out of a limb stays below osn, so the
-      // bytes are exactly those of the byte-wise loop. The carry chain is the
-      // bottleneck, so the lower and upper halves run as two chains side by
-      // side; the lower half's carry is then added into the upper half.
-      uint8_t* p = superLong.data();
-      const unsigned __int128 m = static_cast<uint32_t>(osn);
-      const size_t limbs = len / 8, half = limbs / 2;
-      uint64_t carry2 = 0;
-      for (size_t j = 0; j < half; ++j) {
-        unsigned __int128 h1 = m * load64(p + 8 * j) + carry;
-        unsigned __int128 h2 = m * load64(p + 8 * (half + j)) + carry2;
-        store64(p + 8 * j, static_cast<uint64_t>(h1));
-        store64(p + 8 * (half + j), static_cast<uint64_t>(h2));
-        carry = static_cast<uint64_t>(h1 >> 64);
-        carry2 = static_cast<uint64_t>(h2 >> 64);
-      }
-      if (limbs % 2 != 0) {
-        unsigned __int128 h2 = m * load64(p + 8 * (limbs - 1)) + carry2;
-        store64(p + 8 * (limbs - 1), static_cast<uint64_t>(h2));
-        carry2 = static_cast<uint64_t>(h2 >> 64);
-      }
-      for (size_t j = half; carry != 0 && j < limbs; ++j) {
-        const uint64_t v = load64(p + 8 * j) + carry;
-        store64(p + 8 * j, v);
-        carry = v < carry;
-      }
-      carry += carry2;
+      const size_t limbs = len / 8;
+      carry = mul_Limbs(superLong.data(), limbs, static_cast<uint32_t>(osn), carry);
       i = limbs * 8;
     }
 #endif
@@ -281,26 +290,28 @@ int32_t cMassiv::divSL(SL& superLong, int32_t osn) {
     const int s = std::countl_zero(static_cast<uint64_t>(d));
     const uint64_t dn = static_cast<uint64_t>(d) << s;
     const uint64_t v = static_cast<uint64_t>(~static_cast<unsigned __int128>(0) / dn);  // floor((2^128-1)/dn) - 2^64
+    // The remainder stays shifted (rs = r << s) along the chain.
+    uint64_t rs = r << s;
     for (size_t j = limbs; j-- > 0;) {
       const uint64_t limb = load64(p + 8 * j);
-      const uint64_t u1 = (r << s) | (limb >> (64 - s));
+      const uint64_t u1 = rs | (limb >> (64 - s));
       const uint64_t u0 = limb << s;
       unsigned __int128 q = static_cast<unsigned __int128>(v) * u1;
       q += (static_cast<unsigned __int128>(u1) << 64) | u0;
       uint64_t q1 = static_cast<uint64_t>(q >> 64) + 1;
       const uint64_t q0 = static_cast<uint64_t>(q);
-      uint64_t rn = u0 - q1 * dn;
+      rs = u0 - q1 * dn;
       // The first correction is taken about half the time: branch-free.
-      const uint64_t mask = 0 - static_cast<uint64_t>(rn > q0);
+      const uint64_t mask = 0 - static_cast<uint64_t>(rs > q0);
       q1 += mask;
-      rn += mask & dn;
-      if (rn >= dn) [[unlikely]] {
+      rs += mask & dn;
+      if (rs >= dn) [[unlikely]] {
         ++q1;
-        rn -= dn;
+        rs -= dn;
       }
       store64(p + 8 * j, q1);
-      r = rn >> s;
     }
+    r = rs >> s;
   }
 #endif
   del_Ved0(superLong);
