@@ -2,6 +2,7 @@
 // 8 bits and their automatic chooser, the base M + 1 packing and the byte
 // run-length code. Decoders never read past their input: a code cut off by
 // the end shows a message and gives the values decoded so far.
+#include <algorithm>
 #include <string>
 
 #include "cFile.h"
@@ -252,11 +253,13 @@ BB cFile::zip_max78auto(const TT& tt, int32_t perN) {
     return {};
   }
   const int32_t d = 1 << w;
-  // The largest threshold that still holds M; byte 1 (d - t - 1) needs t < d.
-  int32_t t = (d * d - M - 1) / (d - 1);
-  if (t > d - 1) t = d - 1;
+  int32_t t = (d * d - M) / (d - 1);
   if (perN > 0) t -= perN;
   if (t < 0) return {};
+  // When d * d - M is a multiple of d - 1 that threshold holds only M - 1, and
+  // for the smallest M of a width it passes d - 1 (byte 1 would be negative):
+  // take the largest threshold that holds M instead.
+  t = std::min(t, std::min(d - 1, (d * d - M - 1) / (d - 1)));
   if (max_Esc(w, t) < M) {
     msg("не влезет2");
     return {};

@@ -170,6 +170,9 @@ TEST(Max78Auto, WidthsThresholdsAndLimits) {
   BB z = f.zip_max78auto(t13, 0);
   EXPECT_EQ(z[0], 2);
   EXPECT_EQ(z[1], 3);  // t = 0
+  // The palette form (parameter 3): t = (65536 - 300) div 255 - 3 = 252.
+  z = f.zip_max78auto({0, 300, 252, 251}, 3);
+  EXPECT_EQ(z, (BB{8, 3, 0, 252, 48, 252, 0, 251}));
   platform::cScopedMsgCapture cap;
   EXPECT_TRUE(f.zip_max78auto({65536}, 0).empty());
   EXPECT_TRUE(cap.box.saw("не влезет"));
