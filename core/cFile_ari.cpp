@@ -11,7 +11,8 @@ using platform::msg;
 
 namespace {
 
-const size_t kMaxInput = 16777216;  // the container's input limit (16 MB)
+// The decoder's output limit, which is the container's 16 MB.
+const size_t kMaxInput = static_cast<size_t>(ModuleLib1::kAriMaxValues);
 
 // Header plus payload, checksum filled in.
 BB make_Container(cFile& f, const BB& header, const BB& payload) {
@@ -49,6 +50,7 @@ BB cFile::zip_Ari(const BB& bb) {
   const int32_t M = m.max_BB(bb);
   int32_t nBits = 0;
   BB bits = ModuleLib1::encode_Ari(bb, M, nBits);
+  if (bits.empty() && !bb.empty()) return {};  // the coder failed (out of memory)
   return make_Container(*this, {1, 0, static_cast<uint8_t>(M)}, bits);
 }
 
@@ -87,6 +89,7 @@ BB cFile::zip_Ari16_4k(const TT& tt) {
   }
   int32_t nBits = 0;
   BB bits = ModuleLib1::encode_Ari(tt, M, nBits);
+  if (bits.empty() && !tt.empty()) return {};
   return make_Container(*this, {31, 0, static_cast<uint8_t>(M & 255), static_cast<uint8_t>(M >> 8)}, bits);
 }
 
