@@ -226,8 +226,17 @@ double cMassiv::p7778_to_X(const BB& ist, int32_t& vStart_izm) {
   // Ones from bit 0 up to the first zero; 0xFF has eight, so k reaches 9.
   const int ones = std::countr_one(static_cast<unsigned>(s[0]) & 0xFFu);
   const int k = ones + 1;
-  double offset = 0;
-  for (int j = 1; j <= ones; ++j) offset += std::ldexp(1.0, 7 * j);
+  // Values held by all shorter forms: 2^7 + 2^14 + ... (exact in a double).
+  static constexpr double kOffset[9] = {0.0,
+                                        128.0,
+                                        16512.0,
+                                        2113664.0,
+                                        270549120.0,
+                                        34630287488.0,
+                                        4432676798592.0,
+                                        567382630219904.0,
+                                        72624976668147840.0};
+  const double offset = kOffset[ones];
   // A code cut short by the end of the data keeps only the bytes present.
   const int n = static_cast<int>(std::min<int64_t>(k, len - p));
   vStart_izm = static_cast<int32_t>(p + n);

@@ -133,6 +133,7 @@ TEST(CodeP7778, DocumentedBytesAndLengths) {
     EXPECT_EQ(m.p7778_to_X(bytes, p), x);
     EXPECT_EQ(p, m.len_BB(bytes));
   }
+  EXPECT_EQ(m.X_to_p7778(2.5), BB({0x06}));  // fractions take the bits the halving gives: 3
   BB top = m.X_to_p7778(std::ldexp(1.0, 50));
   ASSERT_EQ(top.size(), 8u);
   EXPECT_EQ(top[0], 0x7F);
