@@ -25,19 +25,15 @@ std::string lower_Ascii(std::string s) {
   return s;
 }
 
-// n / len with one decimal and the user's decimal separator.
+// n / len with one decimal, halves rounded up, and the user's decimal separator.
 std::string ratio_Text(int64_t n, size_t len) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.1f", len ? static_cast<double>(n) / static_cast<double>(len) : 0.0);
-  std::string s = buf;
+  const int64_t d = static_cast<int64_t>(len ? len : 1);
+  const int64_t tenths = (20 * n + d) / (2 * d);
   std::setlocale(LC_NUMERIC, "");
   const char* point = std::localeconv()->decimal_point;
+  const std::string sep = point && *point ? point : ".";
   std::setlocale(LC_NUMERIC, "C");
-  if (point && *point && std::string(point) != ".") {
-    size_t p = s.find('.');
-    if (p != std::string::npos) s.replace(p, 1, point);
-  }
-  return s;
+  return std::to_string(tenths / 10) + sep + std::to_string(tenths % 10);
 }
 
 const char* err_Text(int32_t vErr) {
@@ -103,10 +99,10 @@ void cBriskRun::disconnect_Log() {
 int cBriskRun::run(const std::string& commandLine) {
   form.onQuit = [this] {
     if (flagLog) disconnect_Log();
-    form.flush_Log();
   };
   appPath = file.getAppPath();
   tmpPath = file.getTmpPath();
+  form.logPath = tmpPath + "brisk.log";
   log_Msg("Brisk Архиватор круче RAR/7z");
   log_Msg("хранение, арифметик, PPMd порядков 2..16");
   log_Msg("https://example.org/brisk");
@@ -330,7 +326,7 @@ void cBriskRun::restore(const std::string& path) {
 void cBriskRun::empty_Command_Line() {
   log_Msg(file.ReadS(appPath + "brisk.htm"));
   log_Msg("<HOME!>");
-  platform::save_Setting("brisk", "Options", "Show Tips at Startup", "1");
+  platform::save_Setting(platform::program_Name(), "Options", "Show Tips at Startup", "1");
   keepOpen = true;
 }
 

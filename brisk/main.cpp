@@ -5,7 +5,9 @@
 #include "msg_box.h"
 
 int main(int argc, char** argv) {
-  platform::set_ProgramName("brisk");
+  // Messages and the per-user setting go under the executable's name.
+  std::string self = argc > 0 ? argv[0] : "brisk";
+  platform::set_ProgramName(self.substr(self.rfind('/') + 1));
   std::string line;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) line += ' ';

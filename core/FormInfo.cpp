@@ -76,8 +76,8 @@ void FormInfo::flush_Log() {
     std::string body;
     body.reserve(text_.size());
     for (size_t i = 0; i < text_.size(); ++i) {
-      if (text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n') ++i;
-      body += text_[i] == '\n' ? '\r' : text_[i];
+      if (text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n') ++i;  // CR LF -> CR
+      body += text_[i] == '\n' && i > 0 && text_[i - 1] == '\r' ? '\r' : text_[i];
     }
     std::string record = "\r" + clock() + "\r" + body + "\r\r\n";
     if (FILE* f = std::fopen(logPath.c_str(), "ab")) {
@@ -121,13 +121,19 @@ void FormInfo::quit_App() {
   quit_ = true;
   timerOn_ = false;
   if (onQuit) onQuit();
+  flush_Log();
 }
 
 void FormInfo::run_Until_Closed() {
   const bool watch = view_.interactive();
   while (!quit_) {
     if (timerOn_) {
-      if (watch && view_.wait_Key(300) != platform::eKey::none) {
+      const platform::eKey k = watch ? view_.wait_Key(300) : platform::eKey::none;
+      if (k == platform::eKey::esc) {  // Esc closes the window at once
+        query_Unload();
+        continue;
+      }
+      if (k != platform::eKey::none) {  // any other key stops the countdown
         bar_Clicked();
         continue;
       }

@@ -107,7 +107,7 @@ BB cFile::zip_Auto(const BB& bb_in, int32_t& bestMetod, bool flagFast) {
     // Lower orders: 3, and 2 only when 3 was at least as good.
     for (int32_t k = 3; k >= 2; --k) {
       BB c = zip_Pmd(bb_in, k, true);
-      logLine(size_Line(k, c.size()));
+      if (!c.empty()) logLine(size_Line(k, c.size()));
       if (c.empty() || c.size() > best.size()) break;
       best = std::move(c);
       bestMetod = k;
@@ -118,7 +118,7 @@ BB cFile::zip_Auto(const BB& bb_in, int32_t& bestMetod, bool flagFast) {
       int growing = 0;
       for (int32_t k = 5; k <= 16 && growing < 4; ++k) {
         BB c = zip_Pmd(bb_in, k, true);
-        logLine(size_Line(k, c.size()));
+        if (!c.empty()) logLine(size_Line(k, c.size()));
         if (!c.empty() && c.size() <= best.size()) {
           best = c;
           bestMetod = k;
@@ -173,10 +173,8 @@ BB strip_End_Marker(BB data, int32_t& vErr) {
   if (end == 0 || data[end - 1] != 1) {
     msg("поврежден конец архива");
     vErr = -5;
-    data.resize(end);
-    return data;
   }
-  data.resize(end - 1);
+  data.resize(end == 0 ? 0 : end - 1);
   return data;
 }
 

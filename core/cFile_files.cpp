@@ -40,9 +40,9 @@ std::string collapse_Slashes(std::string s) {
 }
 
 std::string trim(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t");
+  size_t b = s.find_first_not_of(' ');
   if (b == std::string::npos) return "";
-  size_t e = s.find_last_not_of(" \t");
+  size_t e = s.find_last_not_of(' ');
   return s.substr(b, e - b + 1);
 }
 
@@ -57,6 +57,12 @@ size_t last_Separator(const std::string& name) {
   if (p == std::string::npos) p = name.rfind('\\');
   if (p == std::string::npos) p = name.rfind(':');
   return p;
+}
+
+mode_t current_Umask() {
+  mode_t m = ::umask(0);
+  ::umask(m);
+  return m;
 }
 
 bool is_Regular(const std::string& name) {
@@ -99,7 +105,7 @@ bool cFile::exist_File(const std::string& nameFile) {
   if (nameFile.find_first_of("*?") == std::string::npos) return is_Regular(nameFile);
   glob_t g{};
   bool found = false;
-  if (::glob(nameFile.c_str(), 0, nullptr, &g) == 0)
+  if (::glob(nameFile.c_str(), GLOB_PERIOD, nullptr, &g) == 0)
     for (size_t i = 0; i < g.gl_pathc && !found; ++i) found = is_Regular(g.gl_pathv[i]);
   ::globfree(&g);
   return found;
@@ -266,12 +272,19 @@ bool cFile::write_M8(const std::string& nameFile, const BB& bb, bool flagAppend)
   }
   // The new content goes to a scratch file beside the target first, so that a
   // failed write (full disk, no rights) leaves the old file where it was.
-  const std::string scratch = nameFile + ".tmp~";
+  std::string scratch = nameFile + ".XXXXXX";
+  const int fd = ::mkstemp(scratch.data());
+  if (fd < 0) {
+    msg("не могу записать файл=" + nameFile);
+    return false;
+  }
+  ::close(fd);
   if (!write_Bytes(scratch, bb.data(), bb.size(), false)) {
     ::unlink(scratch.c_str());
     msg("не могу записать файл=" + nameFile);
     return false;
   }
+  ::chmod(scratch.c_str(), 0644 & ~current_Umask());
   del_file_Safe(nameFile);
   if (exist_File(nameFile)) {  // the old file could not be moved to ".old": keep it
     ::unlink(scratch.c_str());
@@ -371,6 +384,10 @@ void cFile::get_list_Dir(const std::string& nameDir) {
   for (const auto& e : fs::directory_iterator(folder, ec)) {
     const std::string name = e.path().filename().string();
     std::error_code ec2;
+    if (e.is_symlink(ec2)) {  // never follow a linked folder: it may loop or lead anywhere
+      if (e.is_regular_file(ec2)) files.push_back(folder + name);
+      continue;
+    }
     if (e.is_directory(ec2))
       dirs.push_back(folder + name);
     else if (e.is_regular_file(ec2))

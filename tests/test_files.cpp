@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "cFile.h"
 #include "msg_box.h"
 #include "test_support.h"
@@ -157,4 +159,13 @@ TEST(cFileCopy, CopyMovesAnExistingTargetAside) {
   EXPECT_TRUE(f.test_Size(dir.path(), 10));
   EXPECT_FALSE(f.test_Size(dir.path(), int64_t{1} << 60));
   EXPECT_TRUE(cap.box.saw("Не влезет на диск!"));
+}
+
+TEST(cFileText, ListingDoesNotFollowLinkedFolders) {
+  testsup::cScratch dir;
+  cFile f;
+  f.make_Dir(dir.file("d"));
+  write_File(dir.file("d/f.txt"), BB{1});
+  std::filesystem::create_directory_symlink(dir.file("d"), dir.file("d/loop"));
+  EXPECT_EQ(f.get_Dir(dir.path(), ".txt"), SS{dir.file("d/f.txt")});
 }

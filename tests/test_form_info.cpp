@@ -117,3 +117,16 @@ TEST(FormInfo, WithoutATerminalTheEndDoesNotWait) {
   g.run_Until_Closed();
   EXPECT_TRUE(g.quitting());
 }
+
+TEST(FormInfo, QuitFlushesTheLogOnce) {
+  testsup::cScratch dir;
+  cFakeView v;
+  FormInfo f(v);
+  f.logPath = dir.file("x.log");
+  f.log_Msg("строка");
+  f.log_Msg("<QUIT!>");
+  f.log_Msg("<QUIT!>");
+  const std::string logged = file_Text(f.logPath);
+  EXPECT_NE(logged.find("строка"), std::string::npos);
+  EXPECT_EQ(logged.find("строка"), logged.rfind("строка"));
+}

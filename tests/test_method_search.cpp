@@ -209,7 +209,9 @@ TEST(Estimators, DivisionMatchesTheUnboundedSearch) {
     std::vector<std::string> improved;
     const int32_t two = delenie_2kask(m, S, M, q1, q2, [&](const std::string& s) { improved.push_back(s); });
     EXPECT_LE(two, m.min_BR(S, num, vMax = 0));
-    if (q1 > 0) EXPECT_EQ(improved.back(), "q1=" + std::to_string(q1) + " q2=" + std::to_string(q2));
+    if (q1 > 0) {
+      EXPECT_EQ(improved.back(), "q1=" + std::to_string(q1) + " q2=" + std::to_string(q2));
+    }
   }
   platform::cScopedMsgCapture cap;
   int32_t d = 0;
