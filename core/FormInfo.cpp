@@ -3,16 +3,11 @@
 #include <cstdio>
 #include <ctime>
 
+#include "utf8.h"
+
 namespace {
 
 const size_t kMaxWindowChars = 65500;
-
-size_t utf8_Chars(const std::string& s) {
-  size_t n = 0;
-  for (unsigned char c : s)
-    if ((c & 0xC0) != 0x80) ++n;
-  return n;
-}
 
 std::string now_Stamp() {
   std::time_t t = std::time(nullptr);
@@ -59,7 +54,7 @@ void FormInfo::log_Msg(const std::string& sMsg) {
 }
 
 void FormInfo::append_Text(const std::string& sMsg) {
-  const size_t n = utf8_Chars(sMsg);
+  const size_t n = platform::utf8_Chars(sMsg);
   if (n + textChars_ > kMaxWindowChars) flush_Log();
   events();
   text_ += sMsg;

@@ -113,6 +113,7 @@ public:
 
 private:
   void send_Msg(const std::string& sMsg);
+  bool write_Text(const std::string& nameFile, const std::string& text, bool flagAppend);
 
   cMassiv m;
   CbClientClass* caller = nullptr;

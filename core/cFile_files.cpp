@@ -12,6 +12,7 @@
 #include "cFile.h"
 #include "env.h"
 #include "msg_box.h"
+#include "utf8.h"
 
 namespace fs = std::filesystem;
 using platform::msg;
@@ -19,14 +20,6 @@ using platform::msg;
 namespace {
 
 const int32_t kMaxPathChars = 240;
-
-// Characters of a UTF-8 string (file names are UTF-8 here).
-int32_t utf8_Chars(const std::string& s) {
-  int32_t n = 0;
-  for (unsigned char c : s)
-    if ((c & 0xC0) != 0x80) ++n;
-  return n;
-}
 
 bool empty_Name(const std::string& name) {
   if (!name.empty()) return false;
@@ -114,7 +107,7 @@ bool cFile::exist_File(const std::string& nameFile) {
 bool cFile::test_Name(const std::string& nameFile) {
   std::string full = nameFile;
   if (getPath(nameFile).empty()) full = getTekPath() + nameFile;
-  return utf8_Chars(full) < kMaxPathChars;
+  return platform::utf8_Chars(full) < static_cast<size_t>(kMaxPathChars);
 }
 
 bool cFile::del_File(const std::string& nameFile) {
@@ -334,7 +327,7 @@ std::string cFile::ReadS(const std::string& nameFile) {
   return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-bool cFile::writeS(const std::string& nameFile, const std::string& text) {
+bool cFile::write_Text(const std::string& nameFile, const std::string& text, bool flagAppend) {
   if (empty_Name(nameFile)) return false;
   if (text.empty()) {
     msg("пустой массив");
@@ -344,22 +337,15 @@ bool cFile::writeS(const std::string& nameFile, const std::string& text) {
     msg("слишком длинное имя");
     return false;
   }
-  std::string s = text + "\r\n";
-  return write_M8(nameFile, BB(s.begin(), s.end()));
+  const std::string s = text + "\r\n";
+  if (!flagAppend) return write_M8(nameFile, BB(s.begin(), s.end()));
+  return write_Bytes(nameFile, reinterpret_cast<const uint8_t*>(s.data()), s.size(), true);
 }
 
+bool cFile::writeS(const std::string& nameFile, const std::string& text) { return write_Text(nameFile, text, false); }
+
 bool cFile::append_File(const std::string& nameFile, const std::string& text) {
-  if (empty_Name(nameFile)) return false;
-  if (text.empty()) {
-    msg("пустой массив");
-    return false;
-  }
-  if (!test_Name(nameFile)) {
-    msg("слишком длинное имя");
-    return false;
-  }
-  std::string s = text + "\r\n";
-  return write_Bytes(nameFile, reinterpret_cast<const uint8_t*>(s.data()), s.size(), true);
+  return write_Text(nameFile, text, true);
 }
 
 SS cFile::read_SS(const std::string& nameFile) {

@@ -6,16 +6,8 @@
 #include "cFile.h"
 #include "msg_box.h"
 
-namespace {
-class cQuiet : public platform::iMsgBox {
-public:
-  void show(const std::string&, const std::string&) override {}
-  bool ask_YesNo(const std::string&, const std::string&, bool d) override { return d; }
-};
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static cQuiet quiet;
+  static platform::cSilentMsgBox quiet;
   platform::set_MsgBox(&quiet);
   static cFile f;
   BB in(data, data + size);

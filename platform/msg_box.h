@@ -38,6 +38,13 @@ public:
   void clear() { texts.clear(); }
 };
 
+// Swallows every message and takes the safe default (fuzz targets, benchmarks).
+class cSilentMsgBox : public iMsgBox {
+public:
+  void show(const std::string&, const std::string&) override {}
+  bool ask_YesNo(const std::string&, const std::string&, bool safeDefault) override { return safeDefault; }
+};
+
 // The current sink (never null). set_MsgBox(nullptr) restores the stderr sink.
 iMsgBox& msgBox();
 void set_MsgBox(iMsgBox* sink);
