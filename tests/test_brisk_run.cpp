@@ -212,3 +212,16 @@ TEST_F(BriskRun, RussianTextsGetOrderThreeAboveAMegabyteAndFourBelow) {
     EXPECT_EQ(read_File(p), original);
   }
 }
+
+TEST_F(BriskRun, AriSwitchPacksWithMethodOne) {
+  const std::string src = work.file("a.txt");
+  const BB data = read_File(testsup::corpus("general/calgary/paper3"));
+  write_File(src, data);
+  ASSERT_EQ(brisk("-1 " + src).status, 0);
+  EXPECT_EQ(read_File(src + "-")[0], 1);
+  EXPECT_NE(text_Of(tmp.file("brisk.log")).find("сжимаем Арифметиком"), std::string::npos);
+  std::filesystem::remove(src);
+  ASSERT_EQ(brisk(src + "-").status, 0);
+  EXPECT_EQ(read_File(src), data);
+  EXPECT_NE(text_Of(tmp.file("brisk.log")).find("динамический арифметик с макс 1..255"), std::string::npos);
+}
