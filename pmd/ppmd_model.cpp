@@ -1,5 +1,6 @@
 #include "ppmd_model.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -68,12 +69,11 @@ bool cModel::init(uint32_t arenaBytes, int order) {
     }
   }
   dummySee_ = {0, kPeriodBits, 64};
-  for (int x = -2047, pi = 0; x <= 2047; ++x) {  // stretch = inverse of squash
-    int v = squash(x);
-    for (int j = pi; j <= v; ++j) stretch_[j] = static_cast<int16_t>(x);
-    pi = v + 1;
-  }
-  for (int j = 4095; j >= 0 && stretch_[j] == 0 && j > 2048; --j) stretch_[j] = 2047;
+  // stretch = inverse of squash on 12-bit probabilities
+  int j = 0;
+  for (int x = -2047; x <= 2047; ++x)
+    for (int v = squash(x); j <= v; ++j) stretch_[j] = static_cast<int16_t>(x);
+  for (; j < 4096; ++j) stretch_[j] = 2047;
   restart();
   return true;
 }
@@ -108,9 +108,9 @@ void cModel::restart() {
     for (int k = 0; k < 8; ++k)
       for (int m = 0; m < 64; m += 8) binSumm_[i][k + m] = static_cast<uint16_t>(kBinScale - kInitBinEsc[k] / (i + 2));
   for (int c = 0; c < 72; ++c)
-    for (int j = 0; j < 33; ++j) apm3_[c][j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
+    for (int j = 0; j < 33; ++j) apmMasked_[c][j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
   for (int c = 0; c < 88; ++c)
-    for (int j = 0; j < 33; ++j) apm2_[c][j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
+    for (int j = 0; j < 33; ++j) apmTop_[c][j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
   for (int i = 0; i < 25; ++i)
     for (int k = 0; k < 16; ++k) see_[i][k] = {static_cast<uint16_t>((5 * i + 10) << (kPeriodBits - 4)), kPeriodBits - 4, 4};
 }
@@ -327,7 +327,10 @@ void cModel::next_Context() {
 
 uint16_t* cModel::bin_Prob() {
   const cState& s = minCtx_->u.one;
-  return &binSumm_[s.freq - 1][prevSuccess_ + ns2BSIndx_[ctx(minCtx_->suffix)->numStats - 1] + hiBitsFlag_ +
+  // Frequencies of one-symbol contexts stay within 1..128 (kMaxFreq = 124
+  // bounds the inherited ones); the clamp only guards the table.
+  const uint32_t f = s.freq > 128 ? 127 : s.freq - 1u;
+  return &binSumm_[f][prevSuccess_ + ns2BSIndx_[ctx(minCtx_->suffix)->numStats - 1] + hiBitsFlag_ +
                                2 * hb2Flag_[s.sym] + ((runLength_ >> 26) & 0x20)];
 }
 
@@ -368,43 +371,37 @@ inline void cModel::found_Masked(cState* p) {
 
 // ---- encoder side ----
 
-// Probability (15 bits) that the first-context symbol is the context's most
-// frequent one, refined by an adaptive table.
+// Interpolated look-up in a refinement row for the 14-bit probability p0;
+// returns a 15-bit probability kept away from 0 and 1.
+uint32_t cModel::refine(uint16_t* row, uint32_t p0) {
+  p0 = std::clamp(p0, 1u, 16383u);
+  const int st = stretch_[p0 >> 2] + 2048;  // 0..4095
+  apmCtx_ = row + (st >> 7);
+  apmW_ = st & 127;
+  const uint32_t p = (apmCtx_[0] * (128 - apmW_) + apmCtx_[1] * apmW_) >> 8;
+  return std::clamp(p, 32u, 32768u - 32u);
+}
+
+// Probability that the symbol is the first (most frequent) one of the first
+// context, by symbol count, last outcome, byte class and maximal order.
 uint32_t cModel::top_Refine(uint32_t freq0, uint32_t summ) {
-  uint32_t p0 = (freq0 << 14) / summ;  // 14-bit
-  if (p0 < 1) p0 = 1;
-  if (p0 > 16383) p0 = 16383;
-  uint32_t ns = minCtx_->numStats;
-  int nsc = ns <= 8 ? ns - 2 : ns <= 16 ? 7 : ns <= 32 ? 8 : ns <= 64 ? 9 : 10;
-  int c = ((nsc * 2 + prevSuccess_) * 2 + (hiBitsFlag_ ? 1 : 0)) * 2 + (orderFall_ == 0);
-  int st = stretch_[p0 >> 2] + 2048;
-  int lo = st >> 7, w = st & 127;
-  apmCtx_ = &apm2_[c][lo];
-  apmW_ = w;
-  uint32_t p = (apmCtx_[0] * (128 - w) + apmCtx_[1] * w) >> 8;
-  if (p < 32) p = 32;
-  if (p > 32768 - 32) p = 32768 - 32;
-  return p;
+  const uint32_t ns = minCtx_->numStats;
+  const int nsc = ns <= 8 ? ns - 2 : ns <= 16 ? 7 : ns <= 32 ? 8 : ns <= 64 ? 9 : 10;
+  const int c = ((nsc * 2 + prevSuccess_) * 2 + (hiBitsFlag_ ? 1 : 0)) * 2 + (orderFall_ == 0);
+  return refine(apmTop_[c], (freq0 << 14) / summ);
 }
 
-// Same for the first unmasked symbol of a masked context.
+// Same for the first unmasked symbol of a masked context, by the numbers of
+// unmasked and masked symbols.
 uint32_t cModel::masked_Refine(uint32_t freq0, uint32_t all, int unmasked) {
-  uint32_t p0 = (freq0 << 14) / all;
-  if (p0 < 1) p0 = 1;
-  if (p0 > 16383) p0 = 16383;
-  int uc = unmasked <= 6 ? unmasked - 1 : unmasked <= 12 ? 6 : unmasked <= 24 ? 7 : 8;
-  int mk = numMasked_ <= 1 ? 0 : numMasked_ <= 3 ? 1 : numMasked_ <= 8 ? 2 : 3;
-  int c = (uc * 4 + mk) * 2 + (hiBitsFlag_ ? 1 : 0);
-  int st = stretch_[p0 >> 2] + 2048;
-  int lo = st >> 7, w = st & 127;
-  apmCtx_ = &apm3_[c][lo];
-  apmW_ = w;
-  uint32_t p = (apmCtx_[0] * (128 - w) + apmCtx_[1] * w) >> 8;
-  if (p < 32) p = 32;
-  if (p > 32768 - 32) p = 32768 - 32;
-  return p;
+  const int uc = unmasked <= 6 ? unmasked - 1 : unmasked <= 12 ? 6 : unmasked <= 24 ? 7 : 8;
+  const int mk = numMasked_ <= 1 ? 0 : numMasked_ <= 3 ? 1 : numMasked_ <= 8 ? 2 : 3;
+  const int c = (uc * 4 + mk) * 2 + (hiBitsFlag_ ? 1 : 0);
+  return refine(apmMasked_[c], (freq0 << 14) / all);
 }
 
+// Moves the two cells of the last look-up towards the outcome, each by its
+// share of the interpolation.
 void cModel::apm_Update(int bit) {
   uint32_t target = bit ? 0 : 65535;
   uint16_t* t = apmCtx_;

@@ -1,6 +1,8 @@
 // PPM model with binary-context modelling, secondary escape estimation and
 // inheritance of statistics into new contexts, coding through the range coder.
-// The model lives in one arena (cSubAlloc) and restarts when it is full.
+// Whether the coded symbol is the first (most frequent) one of its context is
+// coded as a separate binary decision whose probability an adaptive table
+// refines. The model lives in one arena (cSubAlloc) and restarts when full.
 #pragma once
 #include <cstdint>
 
@@ -83,6 +85,7 @@ private:
   uint32_t create_Successors(bool skip, cState* p1);
   void next_Context();
   uint16_t* bin_Prob();
+  uint32_t refine(uint16_t* row, uint32_t p0);
   void apm_Update(int bit);
   uint32_t masked_Refine(uint32_t freq0, uint32_t all, int unmasked);
   uint32_t top_Refine(uint32_t freq0, uint32_t summ);
@@ -113,10 +116,12 @@ private:
   uint16_t binSumm_[128][64] = {};
   cSee see_[25][16] = {};
   cSee dummySee_ = {};
+  // Refinement tables: 33 probabilities over the logistic domain per class,
+  // interpolated; apmCtx_/apmW_ remember the cell pair of the last look-up.
   static constexpr int kApmRate = 6;
   int16_t stretch_[4096] = {};
-  uint16_t apm2_[88][33] = {};
-  uint16_t apm3_[72][33] = {};
+  uint16_t apmTop_[88][33] = {};
+  uint16_t apmMasked_[72][33] = {};
   uint16_t* apmCtx_ = nullptr;
   int apmW_ = 0;
 };
