@@ -163,8 +163,8 @@ TEST_F(BriskRun, DamagedArchivesAreReported) {
 
   // Stored archive with a wrong checksum: all data written, run fails.
   const std::string stored = work.file("st.txt-");
-  BB st = {0, 0};
-  st.insert(st.end(), data.begin(), data.end());
+  BB st(data.size() + 2, 0);
+  std::copy(data.begin(), data.end(), st.begin() + 2);
   st[1] = 0x77;
   write_File(stored, st);
   cRun r = brisk(stored);
