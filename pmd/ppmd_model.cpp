@@ -42,7 +42,29 @@ int squash(int d) {
   return (t[d] * (128 - w) + t[d + 1] * w + 64) >> 7;
 }
 
+// log2(x) with 16 fraction bits, by repeated squaring (integers only, so every
+// build gets the same table).
+uint32_t log2_Q16(uint32_t x) {
+  const int ip = 31 - __builtin_clz(x);
+  uint64_t y = uint64_t(x) << (31 - ip);  // mantissa in [2^31, 2^32)
+  uint32_t r = static_cast<uint32_t>(ip) << 16;
+  for (int b = 15; b >= 0; --b) {
+    y = (y * y) >> 31;
+    if (y >= (uint64_t(1) << 32)) {
+      y >>= 1;
+      r |= 1u << b;
+    }
+  }
+  return r;
+}
+
+constexpr uint64_t kLn2Q32 = 11629080;  // 256 * ln(2) / 65536, in units of 2^-32
+
 }  // namespace
+
+// 256 * ln(2^k) for the shifted look-ups.
+const int16_t cModel::kLn2x256[21] = {0,    177,  355,  532,  710,  887,  1065, 1242, 1420, 1597, 1774,
+                                      1952, 2129, 2307, 2484, 2662, 2839, 3017, 3194, 3371, 3549};
 
 void cSee::hit() {
   if (shift < kPeriodBits && --count == 0) {
@@ -69,11 +91,7 @@ bool cModel::init(uint32_t arenaBytes, int order) {
     }
   }
   dummySee_ = {0, kPeriodBits, 64};
-  // stretch = inverse of squash on 12-bit probabilities
-  int j = 0;
-  for (int x = -2047; x <= 2047; ++x)
-    for (int v = squash(x); j <= v; ++j) stretch_[j] = static_cast<int16_t>(x);
-  for (; j < 4096; ++j) stretch_[j] = 2047;
+  for (uint32_t x = 1; x < 4096; ++x) lnTab_[x] = static_cast<int16_t>((uint64_t(log2_Q16(x)) * kLn2Q32) >> 32);
   restart();
   return true;
 }
@@ -321,6 +339,9 @@ void cModel::next_Context() {
     minCtx_ = maxCtx_ = ctx(s);
     return;
   }
+  // The successor is most often the next context: start loading it while
+  // the model is updated.
+  if (s >= alloc_.unitsStart()) __builtin_prefetch(ctx(s));
   if (!update_Model()) restart();
   if (escCount_ == 0) clear_Mask();
 }
@@ -371,11 +392,17 @@ inline void cModel::found_Masked(cState* p) {
 
 // ---- encoder side ----
 
-// Interpolated look-up in a refinement row for the 14-bit probability p0;
-// returns a 15-bit probability kept away from 0 and 1.
-uint32_t cModel::refine(uint16_t* row, uint32_t p0) {
-  p0 = std::clamp(p0, 1u, 16383u);
-  const int st = stretch_[p0 >> 2] + 2048;  // 0..4095
+// 256 * ln(x) for any 32-bit x >= 1: a table up to 4095, beyond it shifted.
+inline int cModel::ln256(uint32_t x) const {
+  if (x < 4096) return lnTab_[x];
+  const int k = 20 - __builtin_clz(x);  // x >> k < 4096
+  return lnTab_[x >> k] + kLn2x256[k];
+}
+
+// Interpolated look-up in a refinement row for the probability a / (a + b),
+// taken in the logistic domain (no division); returns 15 bits, away from 0 and 1.
+inline uint32_t cModel::refine(uint16_t* row, uint32_t a, uint32_t b) {
+  const int st = std::clamp(ln256(a) - ln256(b), -2047, 2047) + 2048;  // 1..4095
   apmCtx_ = row + (st >> 7);
   apmW_ = st & 127;
   const uint32_t p = (apmCtx_[0] * (128 - apmW_) + apmCtx_[1] * apmW_) >> 8;
@@ -384,20 +411,20 @@ uint32_t cModel::refine(uint16_t* row, uint32_t p0) {
 
 // Probability that the symbol is the first (most frequent) one of the first
 // context, by symbol count, last outcome, byte class and maximal order.
-uint32_t cModel::top_Refine(uint32_t freq0, uint32_t summ) {
+inline uint32_t cModel::top_Refine(uint32_t freq0, uint32_t summ) {
   const uint32_t ns = minCtx_->numStats;
   const int nsc = ns <= 8 ? ns - 2 : ns <= 16 ? 7 : ns <= 32 ? 8 : ns <= 64 ? 9 : 10;
   const int c = ((nsc * 2 + prevSuccess_) * 2 + (hiBitsFlag_ ? 1 : 0)) * 2 + (orderFall_ == 0);
-  return refine(apmTop_[c], (freq0 << 14) / summ);
+  return refine(apmTop_[c], freq0, summ - freq0);
 }
 
 // Same for the first unmasked symbol of a masked context, by the numbers of
 // unmasked and masked symbols.
-uint32_t cModel::masked_Refine(uint32_t freq0, uint32_t all, int unmasked) {
+inline uint32_t cModel::masked_Refine(uint32_t freq0, uint32_t all, int unmasked) {
   const int uc = unmasked <= 6 ? unmasked - 1 : unmasked <= 12 ? 6 : unmasked <= 24 ? 7 : 8;
   const int mk = numMasked_ <= 1 ? 0 : numMasked_ <= 3 ? 1 : numMasked_ <= 8 ? 2 : 3;
   const int c = (uc * 4 + mk) * 2 + (hiBitsFlag_ ? 1 : 0);
-  return refine(apmMasked_[c], (freq0 << 14) / all);
+  return refine(apmMasked_[c], freq0, all - freq0);
 }
 
 // Moves the two cells of the last look-up towards the outcome, each by its

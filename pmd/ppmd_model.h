@@ -85,7 +85,8 @@ private:
   uint32_t create_Successors(bool skip, cState* p1);
   void next_Context();
   uint16_t* bin_Prob();
-  uint32_t refine(uint16_t* row, uint32_t p0);
+  int ln256(uint32_t x) const;
+  uint32_t refine(uint16_t* row, uint32_t a, uint32_t b);
   void apm_Update(int bit);
   uint32_t masked_Refine(uint32_t freq0, uint32_t all, int unmasked);
   uint32_t top_Refine(uint32_t freq0, uint32_t summ);
@@ -119,7 +120,8 @@ private:
   // Refinement tables: 33 probabilities over the logistic domain per class,
   // interpolated; apmCtx_/apmW_ remember the cell pair of the last look-up.
   static constexpr int kApmRate = 6;
-  int16_t stretch_[4096] = {};
+  static const int16_t kLn2x256[21];
+  int16_t lnTab_[4096] = {};
   uint16_t apmTop_[88][33] = {};
   uint16_t apmMasked_[72][33] = {};
   uint16_t* apmCtx_ = nullptr;
