@@ -60,6 +60,21 @@ uint32_t log2_Q16(uint32_t x) {
 
 constexpr uint64_t kLn2Q32 = 11629080;  // 256 * ln(2) / 65536, in units of 2^-32
 
+// Fixed tables, built once per process.
+struct cTables {
+  int16_t ln[4096] = {};  // 256 * ln(x)
+  uint16_t apmRow[33] = {};  // initial refinement row: the identity
+  cTables() {
+    for (uint32_t x = 1; x < 4096; ++x) ln[x] = static_cast<int16_t>((uint64_t(log2_Q16(x)) * kLn2Q32) >> 32);
+    for (int j = 0; j < 33; ++j) apmRow[j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
+  }
+};
+
+const cTables& tables() {
+  static const cTables t;
+  return t;
+}
+
 }  // namespace
 
 // 256 * ln(2^k) for the shifted look-ups.
@@ -75,6 +90,7 @@ void cSee::hit() {
 
 bool cModel::init(uint32_t arenaBytes, int order) {
   if (!alloc_.create(arenaBytes)) return false;
+  lnTab_ = tables().ln;
   maxOrder_ = order;
   for (int i = 0; i < 256; ++i) {
     ns2BSIndx_[i] = static_cast<uint8_t>(i == 0 ? 0 : i == 1 ? 2 : i <= 10 ? 4 : 6);
@@ -91,7 +107,6 @@ bool cModel::init(uint32_t arenaBytes, int order) {
     }
   }
   dummySee_ = {0, kPeriodBits, 64};
-  for (uint32_t x = 1; x < 4096; ++x) lnTab_[x] = static_cast<int16_t>((uint64_t(log2_Q16(x)) * kLn2Q32) >> 32);
   restart();
   return true;
 }
@@ -125,10 +140,9 @@ void cModel::restart() {
   for (int i = 0; i < 128; ++i)
     for (int k = 0; k < 8; ++k)
       for (int m = 0; m < 64; m += 8) binSumm_[i][k + m] = static_cast<uint16_t>(kBinScale - kInitBinEsc[k] / (i + 2));
-  for (int c = 0; c < 72; ++c)
-    for (int j = 0; j < 33; ++j) apmMasked_[c][j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
-  for (int c = 0; c < 88; ++c)
-    for (int j = 0; j < 33; ++j) apmTop_[c][j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
+  const cTables& t = tables();
+  for (auto& row : apmMasked_) std::memcpy(row, t.apmRow, sizeof(row));
+  for (auto& row : apmTop_) std::memcpy(row, t.apmRow, sizeof(row));
   for (int i = 0; i < 25; ++i)
     for (int k = 0; k < 16; ++k) see_[i][k] = {static_cast<uint16_t>((5 * i + 10) << (kPeriodBits - 4)), kPeriodBits - 4, 4};
 }
@@ -502,14 +516,15 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   cState* hit = nullptr;
   cState* first = nullptr;
   int unmasked = 0;
-  for (uint32_t i = 0; i < ns; ++i) {
-    if (charMask_[p[i].sym] == escCount_) continue;
-    if (!unmasked++) first = p + i;
-    if (p[i].sym == sym) {
+  for (uint32_t i = 0; i < ns; ++i) {  // without branches on the mask
+    const uint32_t m = charMask_[p[i].sym] != escCount_;
+    if (p[i].sym == sym) {  // never a masked one
       hit = p + i;
       lo = total;
     }
-    total += p[i].freq;
+    first = (unmasked == 0 && m) ? p + i : first;
+    unmasked += static_cast<int>(m);
+    total += p[i].freq & (0u - m);
   }
   coded = unmasked != 0;
   if (!coded) return false;
@@ -629,10 +644,11 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   cState* cand[256];
   int unmasked = 0;
   uint32_t total = 0;
-  for (uint32_t i = 0; i < ns; ++i) {
-    if (charMask_[p[i].sym] == escCount_) continue;
-    cand[unmasked++] = p + i;
-    total += p[i].freq;
+  for (uint32_t i = 0; i < ns; ++i) {  // without branches on the mask
+    const uint32_t m = charMask_[p[i].sym] != escCount_;
+    cand[unmasked] = p + i;
+    unmasked += static_cast<int>(m);
+    total += p[i].freq & (0u - m);
   }
   coded = unmasked != 0;
   if (!coded) return -1;

@@ -121,7 +121,7 @@ private:
   // interpolated; apmCtx_/apmW_ remember the cell pair of the last look-up.
   static constexpr int kApmRate = 6;
   static const int16_t kLn2x256[21];
-  int16_t lnTab_[4096] = {};
+  const int16_t* lnTab_ = nullptr;
   uint16_t apmTop_[88][33] = {};
   uint16_t apmMasked_[72][33] = {};
   uint16_t* apmCtx_ = nullptr;

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Our PPM coder against 7-Zip's PPMd at the same order and the same model
+# memory, on every file of the general and russian corpora.
+#
+#   bench/pmd_vs_7z.sh [file...]      (default: the whole two corpora)
+#   ORDERS="2 4 6 8 16"  RUNS=3  BUILD=build-bench  CORPUS=/work/shared/corpus
+#
+# Sizes: our stream bytes; 7-Zip's archive bytes less the archive of a one-byte
+# file of the same name (its headers). Speeds: MB/s (10^6 bytes) of CPU time
+# (user + system), median of RUNS runs; for 7-Zip the CPU time of a one-byte
+# run (process start, archive handling) is subtracted. Totals use summed sizes
+# and summed times per corpus and order. Prints one Markdown table.
+set -euo pipefail
+command -v perf >/dev/null || { echo "needs perf (linux-perf) for CPU times" >&2; exit 1; }
+cd "$(dirname "$0")/.."
+ORDERS="${ORDERS:-2 4 6 8 16}"
+RUNS="${RUNS:-3}"
+BUILD="${BUILD:-build-bench}"
+CORPUS="${CORPUS:-/work/shared/corpus}"
+
+SZ=""
+for c in 7zz 7z; do command -v "$c" >/dev/null && { SZ="$c"; break; }; done
+if [ -z "$SZ" ]; then
+  echo "installing 7-Zip..." >&2
+  SUDO=""; [ "$(id -u)" != 0 ] && SUDO="sudo"
+  $SUDO apt-get install -y 7zip >/dev/null 2>&1 || $SUDO apt-get install -y p7zip-full >/dev/null 2>&1 ||
+    { $SUDO apt-get update >/dev/null 2>&1 && { $SUDO apt-get install -y 7zip >/dev/null 2>&1 || $SUDO apt-get install -y p7zip-full >/dev/null 2>&1; }; }
+  for c in 7zz 7z; do command -v "$c" >/dev/null && { SZ="$c"; break; }; done
+  [ -n "$SZ" ] || { echo "7-Zip not available" >&2; exit 1; }
+fi
+
+cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DSUITE_TESTS=OFF >/dev/null
+cmake --build "$BUILD" -j2 --target bench_pmd >/dev/null
+BENCH="$BUILD/bin/bench_pmd"
+
+if [ $# -gt 0 ]; then FILES=("$@"); else
+  mapfile -t FILES < <(find "$CORPUS/general" "$CORPUS/russian" -type f -size +0 | LC_ALL=C sort)
+fi
+TMP=$(mktemp -d); trap 'rm -rf "$TMP"' EXIT
+ROWS="$TMP/rows"; : >"$ROWS"
+
+# CPU seconds of one command (perf's task clock: user + system, all threads).
+cpu_Of() {
+  perf stat -x, -e task-clock -o "$TMP/perf" "$@" >/dev/null 2>&1 </dev/null
+  awk -F, '/task-clock/ {printf "%.6f", $1 / 1000}' "$TMP/perf"
+}
+median() { tr ' ' '\n' | sed '/^$/d' | sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+
+for o in $ORDERS; do
+  # One-byte baseline per model memory: headers and fixed CPU cost of 7-Zip.
+  declare -A baseEnc=() baseDec=()
+  for f in "${FILES[@]}"; do
+    # Ours and 7-Zip one after the other per file, so that both see the same load.
+    IFS=$'\t' read -r f n ours mib te td ok < <("$BENCH" -r "$RUNS" "$o" "$f") || continue
+    [ "$ok" = ok ] || echo "ROUND TRIP FAILED: $f order $o" >&2
+    name=$(basename "$f")
+    mkdir -p "$TMP/one"; printf 'x' >"$TMP/one/$name"
+    rm -f "$TMP/one.7z"; "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/one.7z" "$TMP/one/$name" >/dev/null
+    over=$(stat -c %s "$TMP/one.7z"); rm -f "$TMP/one/$name"
+    if [ -z "${baseEnc[$mib]:-}" ]; then
+      es=""; ds=""
+      for r in $(seq "$RUNS"); do
+        printf 'x' >"$TMP/one/b"; rm -f "$TMP/b.7z"
+        es="$es $(cpu_Of "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/b.7z" "$TMP/one/b")"
+        ds="$ds $(cpu_Of "$SZ" t "$TMP/b.7z")"
+      done
+      baseEnc[$mib]=$(echo "$es" | median); baseDec[$mib]=$(echo "$ds" | median)
+    fi
+    es=""; ds=""
+    for r in $(seq "$RUNS"); do
+      rm -f "$TMP/a.7z"
+      es="$es $(cpu_Of "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/a.7z" "$f")"
+      ds="$ds $(cpu_Of "$SZ" t "$TMP/a.7z")"
+    done
+    "$SZ" t "$TMP/a.7z" >/dev/null || echo "7-Zip test failed: $f" >&2
+    sz=$(( $(stat -c %s "$TMP/a.7z") - over ))
+    e7=$(echo "$es" | median); d7=$(echo "$ds" | median)
+    e7=$(awk -v a="$e7" -v b="${baseEnc[$mib]}" 'BEGIN {d = a - b; printf "%.6f", (d > 0.00001) ? d : 0.00001}')
+    d7=$(awk -v a="$d7" -v b="${baseDec[$mib]}" 'BEGIN {d = a - b; printf "%.6f", (d > 0.00001) ? d : 0.00001}')
+    corp=general; case "$f" in */russian/*) corp=russian ;; esac
+    rel=${f#"$CORPUS"/}
+    printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$corp" "$rel" "$o" "$n" "$ours" "$sz" "$te" "$td" "$e7" "$d7" >>"$ROWS"
+  done
+  unset baseEnc baseDec
+done
+
+awk -F'\t' '
+function mbs(bytes, sec) { return sec > 0 ? sprintf("%.2f", bytes / sec / 1e6) : "-" }
+{
+  printf "| %s | %s | %d | %d | %d | %.4f | %s | %s | %s | %s |\n", $2, $3, $4, $5, $6, ($6 > 0 ? $5 / $6 : 0),
+         mbs($4, $7), mbs($4, $9), mbs($4, $8), mbs($4, $10)
+  k = $1 " " $3; if (!(k in N)) keys[++nk] = k
+  N[k] += $4; O[k] += $5; Z[k] += $6; TE[k] += $7; TD[k] += $8; ZE[k] += $9; ZD[k] += $10
+}
+BEGIN {
+  print "| file | order | bytes | ours | 7-Zip | ours/7-Zip | our enc MB/s | 7-Zip enc MB/s | our dec MB/s | 7-Zip dec MB/s |"
+  print "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+}
+END {
+  print ""
+  print "| totals | order | bytes | ours | 7-Zip | ours/7-Zip | our enc MB/s | 7-Zip enc MB/s | our dec MB/s | 7-Zip dec MB/s | enc speed ratio | dec speed ratio |"
+  print "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+  for (i = 1; i <= nk; ++i) {
+    k = keys[i]; split(k, p, " ")
+    printf "| **%s** | %s | %d | %d | %d | %.4f | %s | %s | %s | %s | %.2f | %.2f |\n", p[1], p[2], N[k], O[k], Z[k], O[k] / Z[k],
+           mbs(N[k], TE[k]), mbs(N[k], ZE[k]), mbs(N[k], TD[k]), mbs(N[k], ZD[k]), ZE[k] / TE[k], ZD[k] / TD[k]
+  }
+}' "$ROWS"
