@@ -303,10 +303,13 @@ BB cMassiv::M32_to_M1(const TT& tt, int32_t nBit) {
     return {};
   }
   // The widest value decides; a negative value needs all 32 bits, so it is
-  // refused below 32 rather than silently cut to its low bits.
+  // refused below 32 rather than silently cut to its low bits. Among equally
+  // wide values the message names the largest, as for bytes.
   int32_t widest = tt[0];
-  for (int32_t v : tt)
-    if (emk_N32(v) > emk_N32(widest)) widest = v;
+  for (int32_t v : tt) {
+    const int32_t w = emk_N32(v), wMax = emk_N32(widest);
+    if (w > wMax || (w == wMax && v > widest)) widest = v;
+  }
   if (emk_N32(widest) > nBit) {
     msg("слишком большое число Max=" + std::to_string(widest));
     return {};

@@ -248,37 +248,67 @@ double cMassiv::p7778_to_X(const BB& ist, int32_t& vStart_izm) {
   return bits_to_X(v) + offset;
 }
 
+namespace {
+// Length of the code of a 32-bit value: 1..5 bytes.
+// Branch-free: the lengths of a mixed array are unpredictable.
+inline int len_7778(uint32_t x) {
+  return 1 + (x >= 128u) + (x >= 16512u) + (x >= 2113664u) + (x >= 270549120u);
+}
+constexpr uint64_t kOffset32[6] = {0, 0, 128, 16512, 2113664, 270549120};
+}  // namespace
+
 BB cMassiv::zip_7778(const TT& tt) {
-  BB r;
-  r.reserve(tt.size());
+  // Sized exactly in a first pass, so the output is allocated once.
+  size_t total = 0;
+  for (int32_t n : tt)
+    if (n >= 0) total += static_cast<size_t>(len_7778(static_cast<uint32_t>(n)));
+  // Eight spare bytes let every code be stored with one 8-byte write.
+  BB r(total + 8);
+  uint8_t* q = r.data();
   for (int32_t n : tt) {
     if (n < 0) {
       platform::msg("err-отрицательное");
       continue;
     }
-    // Fast path of X_to_p7778 for 32-bit values (at most five bytes).
-    uint64_t x = static_cast<uint32_t>(n);
-    int k = 1;
-    uint64_t cap = 128;
-    while (x >= cap) {
-      x -= cap;
-      ++k;
-      cap <<= 7;
-    }
-    const uint64_t code = ((uint64_t{1} << (k - 1)) - 1) | (x << k);
-    for (int i = 0; i < k; ++i) r.push_back(static_cast<uint8_t>(code >> (8 * i)));
+    // X_to_p7778 for 32-bit values (at most five bytes), little-endian.
+    const int k = len_7778(static_cast<uint32_t>(n));
+    const uint64_t x = static_cast<uint32_t>(n) - kOffset32[k];
+    uint64_t code = ((uint64_t{1} << (k - 1)) - 1) | (x << k);
+    if constexpr (std::endian::native != std::endian::little) code = __builtin_bswap64(code);
+    std::memcpy(q, &code, 8);
+    q += k;
   }
+  r.resize(total);
   return r;
 }
 
 TT cMassiv::unzip_7778(const BB& bb) {
-  TT r;
-  int32_t p = 0;
+  // Every code takes at least one byte: counting the codes first sizes the
+  // output once.
   const int32_t len = len_BB(bb);
+  const uint8_t* s = bb.data();
+  size_t count = 0;
+  for (int64_t p = 0; p < len; p += std::countr_one(static_cast<unsigned>(s[p])) + 1) ++count;
+  TT r(count);
+  size_t j = 0;
+  int32_t p = 0;
   while (p >= 0 && p < len) {
+    const int k = std::countr_one(static_cast<unsigned>(s[p])) + 1;
+    if (k <= 5 && p + 8 <= len) {
+      // A whole code of at most five bytes: its value bits lie in the low 40.
+      uint64_t lo;
+      std::memcpy(&lo, s + p, 8);
+      if constexpr (std::endian::native != std::endian::little) lo = __builtin_bswap64(lo);
+      lo &= (uint64_t{1} << (8 * k)) - 1;
+      const uint64_t x = (lo >> k) + kOffset32[k];
+      if (x > static_cast<uint64_t>(INT32_MAX)) throw cOverflowError("переполнение");
+      r[j++] = static_cast<int32_t>(x);
+      p += k;
+      continue;
+    }
     const double x = p7778_to_X(bb, p);
     if (x > INT32_MAX) throw cOverflowError("переполнение");
-    r.push_back(static_cast<int32_t>(std::nearbyint(x)));
+    r[j++] = static_cast<int32_t>(std::nearbyint(x));
   }
   return r;
 }

@@ -46,10 +46,14 @@ int cmp_Values(const SL& a, const SL& b) {
   return 0;
 }
 
-// Whole numbers in the composed messages, as the user reads them.
+// Numbers in the composed messages, as the user reads them: whole numbers
+// with all their digits (no exponent form), others with 15 significant digits.
 std::string fmt_X(double x) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.15g", x);
+  char buf[400];
+  if (x == std::floor(x))
+    std::snprintf(buf, sizeof buf, "%.0f", x);
+  else
+    std::snprintf(buf, sizeof buf, "%.15g", x);
   return buf;
 }
 

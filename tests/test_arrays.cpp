@@ -125,6 +125,10 @@ TEST(Arrays, BitFields) {
   EXPECT_TRUE(m.M32_to_M1(TT{3, -1}, 31).empty());
   EXPECT_EQ(cap.box.texts, (std::vector<std::string>{"слишком большое число Max=-1"}));
   EXPECT_EQ(m.M1_to_M32(m.M32_to_M1(TT{5, 0, 7}, 3), 3), (TT{5, 0, 7}));
+  // The message names the largest value, not the first one of that width.
+  cap.box.clear();
+  EXPECT_TRUE(m.M32_to_M1(TT{5, 7, 6}, 2).empty());
+  EXPECT_EQ(cap.box.texts, (std::vector<std::string>{"слишком большое число Max=7"}));
 }
 
 TEST(Arrays, StringsAndFourByteNumbers) {

@@ -204,3 +204,31 @@ TEST(CodeP7778, ArraysRoundTripAndOverflowEndsTheOperation) {
   }
   EXPECT_THROW(m.unzip_7778(m.X_to_p7778(2147483648.0)), cOverflowError);
 }
+
+TEST(CodeP7778, ArrayReaderTakesLongCodesAndOverflowsAnywhere) {
+  cMassiv m;
+  const BB pad(9, 0);
+  // Codes of six to nine bytes between short ones, away from the end.
+  BB z = m.zip_7778(TT{1, 300});
+  for (double x : {std::ldexp(1.0, 30), 1073741823.0}) {
+    BB c = m.X_to_p7778(x);
+    z.insert(z.end(), c.begin(), c.end());
+  }
+  z.insert(z.end(), pad.begin(), pad.end());
+  TT want{1, 300, 1073741824, 1073741823};
+  want.resize(want.size() + pad.size(), 0);
+  EXPECT_EQ(m.unzip_7778(z), want);
+  // A value past 2^31 - 1 stops the reading wherever the code lies.
+  for (double x : {2147483648.0, 34359738368.0, std::ldexp(1.0, 50)}) {
+    BB c = m.X_to_p7778(x);
+    c.insert(c.end(), pad.begin(), pad.end());
+    EXPECT_THROW(m.unzip_7778(c), cOverflowError) << x;
+  }
+  BB w = m.X_to_p7778(INT32_MAX);
+  w.insert(w.end(), pad.begin(), pad.end());
+  EXPECT_EQ(m.unzip_7778(w).front(), INT32_MAX);
+  // A first byte of eight ones: nine bytes, the value above every 32-bit one.
+  BB ff(12, 0);
+  ff[0] = 0xFF;
+  EXPECT_THROW(m.unzip_7778(ff), cOverflowError);
+}

@@ -183,4 +183,8 @@ TEST(BitFields, FieldsPastBit30OrPastTheEndAndNonBits) {
   EXPECT_EQ(notBits, BB({0, 2}));
   EXPECT_EQ(cap.box.texts, SS({"не хватает длины поля для старших бит", "err-out", "err-out", "число 300 не влезет в 8бит",
                                "число 300не влезет в 8бит", "err", "Это не бит-поле"}));
+  // Large whole numbers are named with all their digits.
+  cap.box.clear();
+  EXPECT_EQ(m.X_to_M1(std::ldexp(1.0, 50) + 3, 2), BB({1, 1}));
+  EXPECT_EQ(cap.box.texts, SS({"число 1125899906842627не влезет в 2бит"}));
 }
