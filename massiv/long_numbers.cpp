@@ -168,8 +168,10 @@ int32_t cMassiv::sub_SL_SL(SL& superLong1, const SL& superLong2) {
   }
   // A smaller first number is refused whatever its length: subtracting it
   // would leave a wrapped value that looks like a valid difference.
+  // The message follows the arrays as given: equal lengths with a smaller
+  // top byte mean no byte to borrow from, anything else a smaller number.
   if (cmp_Values(superLong1, superLong2) < 0) {
-    size_t l1 = sig_Len(superLong1), l2 = sig_Len(superLong2);
+    const size_t l1 = superLong1.size(), l2 = superLong2.size();
     if (l1 == l2 && superLong1[l1 - 1] < superLong2[l2 - 1])
       platform::msg("наверно негде брать заем");
     else

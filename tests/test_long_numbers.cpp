@@ -133,9 +133,12 @@ TEST(LongNumbers, RefusalsShowTheirMessageAndKeepTheNumber) {
   EXPECT_EQ(m.sub_SL_SL(s, SL{6, 3}), 0);
   EXPECT_EQ(m.sub_SL_SL(s, SL{6, 2}), 0);  // same top byte, smaller: refused, not wrapped
   EXPECT_EQ(s, SL({1, 2}));
+  SL z{5, 0};  // a zero top byte, as given, has nothing to lend
+  EXPECT_EQ(m.sub_SL_SL(z, SL{1, 1}), 0);
+  EXPECT_EQ(z, SL({5, 0}));
   EXPECT_EQ(cap.box.texts, SS({"err mulSL: n>=osn", "err mulSL: osn<=0", "err mulSL: n<0", "err: osn<=0", "отриц",
                                "первое число меньше второго!", "наверно негде брать заем",
-                               "первое число меньше второго!"}));
+                               "первое число меньше второго!", "наверно негде брать заем"}));
 }
 
 TEST(BitFields, NumbersRoundTripAtEveryWidth) {
