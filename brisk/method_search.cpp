@@ -266,12 +266,14 @@ void szhat_Edinicy(TT& w_izm) {
   w_izm = std::move(out);
 }
 
-void kontekst_Konvertor(cFile& file, cMassiv& m, const TT& S, int32_t c, const tLog& log_Msg) {
+int64_t kontekst_Konvertor(cFile& file, cMassiv& m, const TT& S, int64_t c, double f, const tLog& log_Msg) {
   log_Msg("--волшебный контекстный конвертор для PMD--");
   if (S.size() > 1024) msg("только для коротких таблиц (или придется долго ждать)");
-  if (S.empty()) return;
+  if (S.empty()) return -1;
   int64_t best = 16777216;
   int32_t bestCode = 0;
+  // Sizes are of the sample; scaled like every other estimate of the survey.
+  auto est = [&](int64_t len) { return static_cast<int64_t>(std::floor(static_cast<double>(len) * f)) + c; };
   auto probe = [&](const BB& cand, const std::string& label, int32_t form) {
     if (cand.empty()) return;
     int32_t metod = 0;
@@ -279,11 +281,11 @@ void kontekst_Konvertor(cFile& file, cMassiv& m, const TT& S, int32_t c, const t
     if (!z.empty() && static_cast<int64_t>(z.size()) < best) {
       best = static_cast<int64_t>(z.size());
       bestCode = form * 100 + metod;
-      log_Msg(label + str(bestCode) + "=" + str(best + c));
+      log_Msg(label + str(bestCode) + "=" + str(est(best)));
     }
   };
   const BB bytes = m.M16_to_M8(S);
-  if (bytes.empty()) return;
+  if (bytes.empty()) return -1;
   struct tWidth {
     TT x;
     std::string name;
@@ -308,7 +310,8 @@ void kontekst_Konvertor(cFile& file, cMassiv& m, const TT& S, int32_t c, const t
       }
     }
   }
-  log_Msg(line(14) + "\r\n" + str(bestCode) + "=" + str(best + c) + "\r\n" + line(14));
+  log_Msg(line(14) + "\r\n" + str(bestCode) + "=" + str(est(best)) + "\r\n" + line(14));
+  return bestCode > 0 ? est(best) : -1;
 }
 
 TT analiz_Dannyh(cMassiv& m, const BB& D, const tLog& log_Msg) {
@@ -320,29 +323,29 @@ TT analiz_Dannyh(cMassiv& m, const BB& D, const tLog& log_Msg) {
   log_Msg("Min8=" + str(min8));
   log_Msg("Max8=" + str(max8));
   if (m.emk_N32(max8) < 8) log_Msg(str(m.emk_N32(max8)) + " битные данные в 8 битном формате");
-  if (D.size() % 2 == 0) {
-    // Equal counts of even and odd bytes: their sums compare as their means.
-    int64_t a = 0, b = 0;
-    for (size_t i = 0; i < D.size(); i += 2) {
-      a += D[i];
-      b += D[i + 1];
-    }
-    if (0.8 * static_cast<double>(b) <= static_cast<double>(a) && static_cast<double>(a) <= 1.2 * static_cast<double>(b)) {
+  // Odd length: no 16-bit reading, and the analysis ends with the bytes.
+  if (D.size() % 2 != 0) return T;
+  // Equal counts of even and odd bytes: their sums compare as their means.
+  int64_t a = 0, b = 0;
+  for (size_t i = 0; i < D.size(); i += 2) {
+    a += D[i];
+    b += D[i + 1];
+  }
+  if (0.8 * static_cast<double>(b) <= static_cast<double>(a) && static_cast<double>(a) <= 1.2 * static_cast<double>(b)) {
+    T = m.copy_BB_to_TT(D);
+  } else {
+    log_Msg("16/32 битные данные");
+    TT t16 = m.M8_to_M16(D);
+    const int32_t min16 = m.brisk_Min_TT(t16);
+    m.ins_N_to_TT(min16, t16, 0);
+    const int32_t max16 = m.max_TT(t16);
+    log_Msg("Min16=" + str(min16));
+    log_Msg("Max16=" + str(max16));
+    if (m.emk_N32(max16) > 15) {
       T = m.copy_BB_to_TT(D);
     } else {
-      log_Msg("16/32 битные данные");
-      TT t16 = m.M8_to_M16(D);
-      const int32_t min16 = m.brisk_Min_TT(t16);
-      m.ins_N_to_TT(min16, t16, 0);
-      const int32_t max16 = m.max_TT(t16);
-      log_Msg("Min16=" + str(min16));
-      log_Msg("Max16=" + str(max16));
-      if (m.emk_N32(max16) > 15) {
-        T = m.copy_BB_to_TT(D);
-      } else {
-        T = std::move(t16);
-        log_Msg(str(m.emk_N32(max16)) + " битные данные в 16 битном формате");
-      }
+      T = std::move(t16);
+      log_Msg(str(m.emk_N32(max16)) + " битные данные в 16 битном формате");
     }
   }
   int64_t sum = 0;
@@ -450,8 +453,6 @@ void run_Method_Search(cFile& file, cMassiv& m, const BB& D, const tLog& log_Msg
       const int32_t bits = kombo_Perestanovka(m, V);
       if (bits >= 0) report("Комбо(все частоты=1) сожмёт до=", static_cast<int64_t>(std::floor(bits / 8.0)) + c);
     }
-    TT ffS;
-    m.tab_FF(S, ffS);
     // The frequencies less 1 are what the gaps leave to store.
     TT reduced;
     m.tab_FF(S, reduced);
@@ -463,8 +464,11 @@ void run_Method_Search(cFile& file, cMassiv& m, const BB& D, const tLog& log_Msg
       report("Комби с огр. сожмёт до=", est(bitsLim / 8.0) + static_cast<int64_t>(z.size()));
     }
     const int32_t bitsFree = kombi_Mnozhestvo(m, S, false);
-    if (bitsFree > 0)
-      report("Комби без огр. сожмёт до=", est(bitsFree / 8.0) + static_cast<int64_t>(m.M16_to_M8(reduced).size()));
+    if (bitsFree > 0) {
+      int32_t met = 0;
+      const BB z = file.zip_Auto(m.M16_to_M8(reduced), met, false);
+      report("Комби без огр. сожмёт до=", est(bitsFree / 8.0) + static_cast<int64_t>(z.size()));
+    }
     report("M49_3334. сожмёт до=", est(static_cast<double>(m.zip_M49_3334(m.copy_TT_to_M49(S)).size())));
     {
       const BB p = m.zip_p3334(S);
@@ -484,7 +488,8 @@ void run_Method_Search(cFile& file, cMassiv& m, const BB& D, const tLog& log_Msg
       log_Msg("p78-авто+PMD. сожмёт до=" + str(len) + "+" + str(c) + "=" + str(len + c));
       lower(len + c);
     }
-    kontekst_Konvertor(file, m, S, static_cast<int32_t>(c), log_Msg);
+    const int64_t konv = kontekst_Konvertor(file, m, S, c, f, log_Msg);
+    if (konv >= 0) lower(konv);
   }
   log_Msg("--конец Демо кодерам--");
   log_Msg(line(33));

@@ -31,8 +31,9 @@ int32_t kombi_Mnozhestvo(cMassiv& m, const TT& S, bool flagLimit);
 // Runs of more than two entries 1 (from index 1 on) become the two entries 0, length.
 void szhat_Edinicy(TT& w_izm);
 // Tries the escape forms of S in 16, 8 and 4 bits, each packed by the full
-// container search, and logs every new best; c is added to the logged sizes.
-void kontekst_Konvertor(cFile& file, cMassiv& m, const TT& S, int32_t c,
-                        const std::function<void(const std::string&)>& log_Msg);
+// container search, and logs every new best as an estimate (size scaled by f,
+// plus c). Returns the best estimate, -1 when there is none.
+int64_t kontekst_Konvertor(cFile& file, cMassiv& m, const TT& S, int64_t c, double f,
+                           const std::function<void(const std::string&)>& log_Msg);
 // Logs what the bytes look like and returns the value array of the survey.
 TT analiz_Dannyh(cMassiv& m, const BB& D, const std::function<void(const std::string&)>& log_Msg);

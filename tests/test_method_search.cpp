@@ -218,3 +218,70 @@ TEST(Estimators, DivisionMatchesTheUnboundedSearch) {
   delenie_1kask(m, {}, 0, d);
   EXPECT_TRUE(cap.box.saw("err"));
 }
+
+// An odd length ends the analysis with the byte statistics; an even one goes
+// on to the character lines.
+TEST(MethodSearch, AnalysisOfOddLengthStopsAfterTheBytes) {
+  platform::cScopedMsgCapture cap;
+  cMassiv m;
+  BB D(301);
+  for (size_t i = 0; i < D.size(); ++i) D[i] = static_cast<uint8_t>(i % 7 == 0 ? 90 : i % 3);
+  std::vector<std::string> odd, even;
+  const TT T = analiz_Dannyh(m, D, [&](const std::string& s) { odd.push_back(s); });
+  EXPECT_EQ(odd, (std::vector<std::string>{"Min8=0", "Max8=90", "7 битные данные в 8 битном формате"}));
+  EXPECT_EQ(T.size(), D.size() + 1);
+  D.push_back(1);
+  analiz_Dannyh(m, D, [&](const std::string& s) { even.push_back(s); });
+  ASSERT_GE(even.size(), 5u);
+  EXPECT_EQ(even[even.size() - 2], "анализ равномерности значений и частот:");
+  EXPECT_EQ(even.back(), "(потом будет)");
+}
+
+// Whole-array sample (f = 1, c = 0 in variant 0): the multiset line without
+// limit adds the full search's container of the reduced table as 16-bit
+// bytes; the converter's best estimate lowers the best size.
+TEST(MethodSearch, MultisetWithoutLimitAndConverterEstimates) {
+  std::mt19937 g(3);
+  BB D(401);
+  for (auto& b : D) b = static_cast<uint8_t>(g() % 6);
+  D[0] = 0;  // the minimum 0 is inserted in front of the bytes
+  platform::cScopedMsgCapture cap;
+  const cSurvey r = survey(D);
+  const auto& L = r.lines;
+
+  cFile file;
+  cMassiv& m = file.massiv();
+  TT S(D.begin(), D.end());
+  S.insert(S.begin(), 0);
+  TT reduced;
+  m.tab_FF(S, reduced);
+  m.dec_TT(reduced);
+  int32_t met = 0;
+  const int64_t zLen = static_cast<int64_t>(file.zip_Auto(m.M16_to_M8(reduced), met, false).size());
+  const int32_t bits = kombi_Mnozhestvo(m, S, false);
+  ASSERT_GT(bits, 0);
+  const long p = find_Line(L, "Комби без огр. сожмёт до=");
+  ASSERT_GT(p, 0);
+  EXPECT_EQ(number_After(L[static_cast<size_t>(p)], "Комби без огр. сожмёт до="), bits / 8 + zLen);
+
+  // Every converter summary "____\r\ncode=size\r\n____" bounds the best size.
+  int summaries = 0;
+  for (const auto& s : L)
+    if (s.rfind(std::string(14, '_') + "\r\n", 0) == 0) {
+      const size_t eq = s.find('=');
+      ASSERT_NE(eq, std::string::npos);
+      EXPECT_LE(r.bestSize, std::stoll(s.substr(eq + 1)));
+      ++summaries;
+    }
+  EXPECT_GE(summaries, 1);
+
+  // On a sample that stands for twice its length the figures double.
+  std::vector<std::string> one, two;
+  const TT small(S.begin(), S.begin() + 200);
+  const int64_t e1 = kontekst_Konvertor(file, m, small, 3, 1.0, [&](const std::string& s) { one.push_back(s); });
+  const int64_t e2 = kontekst_Konvertor(file, m, small, 3, 2.0, [&](const std::string& s) { two.push_back(s); });
+  ASSERT_GT(e1, 3);
+  EXPECT_EQ(e2, 2 * (e1 - 3) + 3);
+  EXPECT_EQ(one.size(), two.size());
+  EXPECT_TRUE(one.back().find("=" + std::to_string(e1) + "\r\n") != std::string::npos) << one.back();
+}
