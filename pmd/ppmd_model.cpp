@@ -24,7 +24,14 @@ inline uint32_t bin_Mean(uint32_t summ) { return (summ + (1u << (kPeriodBits - 2
 
 // Symbol `sym` in a symbol array of `n` entries, or nullptr.
 inline cState* find_Sym(cState* p, uint32_t n, uint8_t sym) {
-  for (uint32_t i = 0; i < n; ++i)
+  uint32_t i = 0;
+  for (; i + 4 <= n; i += 4) {  // one bound check per four symbols
+    if (p[i].sym == sym) return p + i;
+    if (p[i + 1].sym == sym) return p + i + 1;
+    if (p[i + 2].sym == sym) return p + i + 2;
+    if (p[i + 3].sym == sym) return p + i + 3;
+  }
+  for (; i < n; ++i)
     if (p[i].sym == sym) return p + i;
   return nullptr;
 }

@@ -1,10 +1,45 @@
 #include "sub_alloc.h"
 
+#include <sys/mman.h>
+
 #include <cstdlib>
 
 namespace pmd {
 
-cSubAlloc::~cSubAlloc() { std::free(base_); }
+namespace {
+
+// Arenas from 8 MiB on are mapped directly and asked for huge pages: the model
+// reaches all over the arena, and 2 MiB pages spare most TLB misses. Mapped
+// memory is zero-filled like calloc's.
+constexpr size_t kHugeFrom = size_t(2) << 20;
+constexpr size_t kHugePage = size_t(2) << 20;
+
+uint8_t* arena_Alloc(size_t bytes, size_t& mapped) {
+  mapped = 0;
+  if (bytes >= kHugeFrom) {
+    size_t len = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    void* p = mmap(nullptr, len, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p != MAP_FAILED) {
+#ifdef MADV_HUGEPAGE
+      madvise(p, len, MADV_HUGEPAGE);
+#endif
+      mapped = len;
+      return static_cast<uint8_t*>(p);
+    }
+  }
+  return static_cast<uint8_t*>(std::calloc(bytes, 1));
+}
+
+void arena_Free(uint8_t* p, size_t mapped) {
+  if (mapped)
+    munmap(p, mapped);
+  else
+    std::free(p);
+}
+
+}  // namespace
+
+cSubAlloc::~cSubAlloc() { arena_Free(base_, mapped_); }
 
 bool cSubAlloc::create(uint32_t bytes) {
   // Size classes: 1-4 units in steps of 1, then steps of 2, 3, and 4 up to 128.
@@ -19,9 +54,9 @@ bool cSubAlloc::create(uint32_t bytes) {
   }
   bytes = (bytes / kUnitSize) * kUnitSize;
   if (base_ == nullptr || size_ != bytes) {
-    std::free(base_);
-    // calloc: zero pages from the system, so no byte is ever undefined.
-    base_ = static_cast<uint8_t*>(std::calloc(bytes + kUnitSize, 1));
+    arena_Free(base_, mapped_);
+    // Zero pages from the system, so no byte is ever undefined.
+    base_ = arena_Alloc(bytes + kUnitSize, mapped_);
     size_ = base_ ? bytes : 0;
   }
   return base_ != nullptr;

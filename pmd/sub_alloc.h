@@ -6,6 +6,7 @@
 // Layout: [pad unit][text, growing up ... | units: stats growing up from
 // unitsStart (loUnit), contexts growing down from the end (hiUnit)].
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -89,6 +90,7 @@ private:
   void glue_Free_Blocks();
 
   uint8_t* base_ = nullptr;
+  size_t mapped_ = 0;  // length of a mapped arena, 0 for a heap one
   uint32_t size_ = 0;
   uint32_t text_ = 0, unitsStart_ = 0, loUnit_ = 0, hiUnit_ = 0;
   uint32_t freeHead_[kSizeClasses] = {};
