@@ -11,7 +11,7 @@ constexpr int32_t kMaxLength = 16777216;
 }  // namespace
 
 uint32_t pmd::arena_Bytes(int32_t length, int32_t order) {
-  // Model memory per input byte grows with the order; whole MiB, 1..256 MiB.
+  // Model memory per input byte grows with the order; whole MiB, at most 256.
   static const uint32_t kPerByte[17] = {0, 0, 3, 5, 8, 12, 16, 20, 24, 28, 28, 28, 32, 32, 32, 32, 32};
   const uint64_t mib = 1u << 20;
   uint64_t want = uint64_t(length > 0 ? length : 0) * kPerByte[order] + mib;

@@ -11,6 +11,18 @@
 // writing at most `capacity` bytes, and returns the number decoded. Damaged
 // input ends early and returns what was decoded; it never reads beyond
 // `sourceLength` bytes nor writes beyond `capacity`.
+//
+// Model memory (one arena, allocated per call) depends only on the length and
+// the order, so the decoder derives it from capacity - 8:
+//   MiB = min(256, ceil((length * k + 2^20) / 2^20)),
+//   k = 3, 5, 8, 12, 16, 20, 24, 28, 28, 28, 32, 32, 32, 32, 32 for orders 2..16.
+// The corpus files all fit without a model restart at every order; a 16 MiB
+// input is held to the 256 MiB ceiling and restarts the model when it is full.
+// Peak memory is the arena plus the caller's buffers.
+//
+// Stream: the range coder's bytes, the end marked by an escape from every
+// order; trailing zero bytes are left out (the decoder reads zeros past the
+// end). The same input and order give the same bytes on every build and run.
 #pragma once
 #include <cstdint>
 

@@ -111,7 +111,7 @@ void cSubAlloc::glue_Free_Blocks() {
     }
     freeHead_[i] = 0;
   }
-  const uint32_t end = kUnitSize + size_;  // a zero unit lies beyond it
+  const uint32_t end = kUnitSize + size_;  // end of the unit area
   for (uint32_t p = head; p; p = at<cNode>(p)->next) {
     cNode* n = at<cNode>(p);
     if (n->nu == 0) continue;

@@ -24,7 +24,7 @@ public:
 
   // Reserves the arena (zero-filled); false when memory is not available.
   bool create(uint32_t bytes);
-  // Empties the arena: text at the start, a seventh-eighths unit area after it.
+  // Empties the arena: text in the first eighth, units in the rest.
   void reset();
 
   uint8_t* base() const { return base_; }
@@ -57,7 +57,6 @@ public:
   // Text area: one byte per coded symbol, up to unitsStart.
   uint32_t text() const { return text_; }
   uint32_t unitsStart() const { return unitsStart_; }
-  uint32_t textLimit() const { return unitsStart_; }
   // Appends a byte; false when the text area is full.
   bool put_Text(uint8_t b) {
     base_[text_++] = b;
