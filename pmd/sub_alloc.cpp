@@ -8,10 +8,10 @@ namespace pmd {
 
 namespace {
 
-// Arenas from 8 MiB on are mapped directly and asked for huge pages: the model
+// Arenas from 16 MiB on are mapped directly and asked for huge pages: the model
 // reaches all over the arena, and 2 MiB pages spare most TLB misses. Mapped
 // memory is zero-filled like calloc's.
-constexpr size_t kHugeFrom = size_t(2) << 20;
+constexpr size_t kHugeFrom = size_t(16) << 20;
 constexpr size_t kHugePage = size_t(2) << 20;
 
 uint8_t* arena_Alloc(size_t bytes, size_t& mapped) {
