@@ -479,29 +479,50 @@ bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
   return false;
 }
 
+// Whether this first-context symbol takes the refined top decision, and the
+// book-keeping that switches the refinement off where it does not pay.
+inline bool cModel::top_Split() { return topOn_ || (++topTick_ & 15) == 0; }
+
+void cModel::top_Account(uint32_t pt, uint32_t freq0, uint32_t summ, int bit) {
+  // Costs in units of ln/256 of the refined and of the plain probability.
+  topCostRef_ += static_cast<uint32_t>(ln256(32768) - ln256(bit ? 32768 - pt : pt));
+  topCostRaw_ += static_cast<uint32_t>(ln256(summ) - ln256(bit ? summ - freq0 : freq0));
+  if (++topSamples_ == 1024) {
+    topOn_ = topCostRef_ + topCostRef_ / 256 < topCostRaw_;
+    topSamples_ = 0;
+    topCostRef_ = topCostRaw_ = 0;
+  }
+}
+
 bool cModel::enc_First(cRangeEncoder& rc, int sym) {
   cContext* mc = minCtx_;
   cState* p = stats(mc);
   const uint32_t summ = mc->u.m.summFreq;
+  const uint32_t ns = mc->numStats;
   uint32_t lo = p->freq;
-  const uint32_t pt = top_Refine(lo, summ);
+  const bool split = top_Split();
+  uint32_t base = 0, scale = summ;
+  if (split) {
+    const uint32_t pt = top_Refine(lo, summ);
+    const int bit = p->sym == sym ? 0 : 1;
+    rc.encode_Bit15(pt, bit);
+    apm_Update(bit);
+    top_Account(pt, lo, summ, bit);
+    base = lo;
+    scale = summ - lo;
+  }
   if (p->sym == sym) {
-    rc.encode_Bit15(pt, 0);
-    apm_Update(0);
+    if (!split) rc.encode(0, lo, summ);
     prevSuccess_ = (2 * lo > summ);
     runLength_ += prevSuccess_;
     found_First(p, true);
     return true;
   }
-  rc.encode_Bit15(pt, 1);
-  apm_Update(1);
-  const uint32_t top = lo;
   prevSuccess_ = 0;
-  const uint32_t ns = mc->numStats;
   for (uint32_t i = 1; i < ns; ++i) {
     ++p;
     if (p->sym == sym) {
-      rc.encode(lo - top, p->freq, summ - top);
+      rc.encode(lo - base, p->freq, scale);
       found_First(p, false);
       return true;
     }
@@ -510,7 +531,7 @@ bool cModel::enc_First(cRangeEncoder& rc, int sym) {
   cState* b = stats(mc);
   for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = escCount_;
   numMasked_ = static_cast<int>(ns);
-  rc.encode(lo - top, summ - lo, summ - top);
+  rc.encode(lo - base, summ - lo, scale);
   found_ = nullptr;
   return false;
 }
@@ -610,23 +631,40 @@ int cModel::dec_First(cRangeDecoder& rc) {
   cContext* mc = minCtx_;
   cState* p = stats(mc);
   const uint32_t summ = mc->u.m.summFreq;
-  const uint32_t top = p->freq;
-  const uint32_t pt = top_Refine(top, summ);
-  const int bit = rc.decode_Bit15(pt);
-  apm_Update(bit);
-  if (bit == 0) {
-    prevSuccess_ = (2 * top > summ);
-    runLength_ += prevSuccess_;
-    int sym = p->sym;
-    found_First(p, true);
-    return sym;
-  }
-  const uint32_t rest = summ - top;
-  const uint32_t count = rc.threshold(rest);
-  if (count >= rest) return -2;
-  prevSuccess_ = 0;
-  uint32_t hi = 0;
   const uint32_t ns = mc->numStats;
+  const uint32_t top = p->freq;
+  uint32_t count, scale, hi;
+  if (top_Split()) {
+    const uint32_t pt = top_Refine(top, summ);
+    const int bit = rc.decode_Bit15(pt);
+    apm_Update(bit);
+    top_Account(pt, top, summ, bit);
+    if (bit == 0) {
+      prevSuccess_ = (2 * top > summ);
+      runLength_ += prevSuccess_;
+      int sym = p->sym;
+      found_First(p, true);
+      return sym;
+    }
+    scale = summ - top;
+    count = rc.threshold(scale);
+    if (count >= scale) return -2;
+    hi = 0;
+  } else {
+    scale = summ;
+    count = rc.threshold(summ);
+    if (count >= summ) return -2;
+    if (count < top) {
+      rc.decode(0, top);
+      prevSuccess_ = (2 * top > summ);
+      runLength_ += prevSuccess_;
+      int sym = p->sym;
+      found_First(p, true);
+      return sym;
+    }
+    hi = top;
+  }
+  prevSuccess_ = 0;
   for (uint32_t i = 1; i < ns; ++i) {
     ++p;
     if ((hi += p->freq) > count) {
@@ -639,7 +677,7 @@ int cModel::dec_First(cRangeDecoder& rc) {
   cState* b = stats(mc);
   for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = escCount_;
   numMasked_ = static_cast<int>(ns);
-  rc.decode(hi, rest - hi);
+  rc.decode(hi, scale - hi);
   found_ = nullptr;
   return -1;
 }

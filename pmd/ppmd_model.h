@@ -90,6 +90,8 @@ private:
   void apm_Update(int bit);
   uint32_t masked_Refine(uint32_t freq0, uint32_t all, int unmasked);
   uint32_t top_Refine(uint32_t freq0, uint32_t summ);
+  bool top_Split();
+  void top_Account(uint32_t pt, uint32_t freq0, uint32_t summ, int bit);
   cSee* esc_Context(int diff, uint32_t& escFreq);
   void found_First(cState* p, bool top);
   void found_Masked(cState* p);
@@ -126,6 +128,10 @@ private:
   uint16_t apmMasked_[72][33] = {};
   uint16_t* apmCtx_ = nullptr;
   int apmW_ = 0;
+  // The top decision is refined while that codes shorter than the plain
+  // frequencies; while off, every 16th symbol still samples it.
+  bool topOn_ = true;
+  uint32_t topTick_ = 0, topSamples_ = 0, topCostRef_ = 0, topCostRaw_ = 0;
 };
 
 }  // namespace pmd
