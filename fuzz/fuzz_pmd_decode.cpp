@@ -7,12 +7,7 @@
 #include <cstring>
 #include <vector>
 
-// The libraries are built without coverage instrumentation; compiling the
-// coder into this target lets the fuzzer see its branches (the linker then
-// takes these definitions instead of the library's).
-#include "../pmd/pmd.cpp"
-#include "../pmd/ppmd_model.cpp"
-#include "../pmd/sub_alloc.cpp"
+#include "pmd.h"
 
 namespace {
 void check(bool ok) {
