@@ -114,6 +114,7 @@ public:
 private:
   void send_Msg(const std::string& sMsg);
   bool write_Text(const std::string& nameFile, const std::string& text, bool flagAppend);
+  bool can_Move(const std::string& nameFile_In, const std::string& nameFile_Out);
 
   cMassiv m;
   CbClientClass* caller = nullptr;

@@ -135,16 +135,23 @@ void cFile::del_file_Safe(const std::string& nameFile) {
   }
 }
 
-void cFile::rename_File(const std::string& nameFile_In, const std::string& nameFile_Out) {
-  if (empty_Name(nameFile_In) || empty_Name(nameFile_Out)) return;
+// The checks that renaming and copying share: both names given, a target
+// name within the limit, an existing source.
+bool cFile::can_Move(const std::string& nameFile_In, const std::string& nameFile_Out) {
+  if (empty_Name(nameFile_In) || empty_Name(nameFile_Out)) return false;
   if (!test_Name(nameFile_Out)) {
     msg("слишком длинное имя=" + nameFile_Out);
-    return;
+    return false;
   }
   if (!exist_File(nameFile_In)) {
     msg("нет файла=" + nameFile_In);
-    return;
+    return false;
   }
+  return true;
+}
+
+void cFile::rename_File(const std::string& nameFile_In, const std::string& nameFile_Out) {
+  if (!can_Move(nameFile_In, nameFile_Out)) return;
   if (exist_File(nameFile_Out)) {
     // Yes is safe here: the target is moved to ".old", not deleted.
     if (!platform::ask("перезаписать?", "", true)) return;
@@ -156,15 +163,7 @@ void cFile::rename_File(const std::string& nameFile_In, const std::string& nameF
 }
 
 void cFile::copy_File(const std::string& nameFile_In, const std::string& nameFile_Out) {
-  if (empty_Name(nameFile_In) || empty_Name(nameFile_Out)) return;
-  if (!test_Name(nameFile_Out)) {
-    msg("слишком длинное имя=" + nameFile_Out);
-    return;
-  }
-  if (!exist_File(nameFile_In)) {
-    msg("нет файла=" + nameFile_In);
-    return;
-  }
+  if (!can_Move(nameFile_In, nameFile_Out)) return;
   if (!test_Size(nameFile_Out, len_File(nameFile_In))) return;
   if (exist_File(nameFile_Out)) {
     if (!platform::ask(nameFile_Out + " перезаписать?", "", true)) return;

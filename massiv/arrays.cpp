@@ -12,6 +12,25 @@ using platform::msg;
 
 namespace {
 
+// Checks a bit field before packing: not empty, width within 1..maxBit, only
+// 0/1 elements. Shows the message and returns false otherwise.
+bool bit_Field_Ok(const BB& bitPol, int32_t nBit, int32_t maxBit, const char* widthMsg) {
+  if (bitPol.empty()) {
+    msg("пустой массив");
+    return false;
+  }
+  if (nBit < 1 || nBit > maxBit) {
+    msg(widthMsg);
+    return false;
+  }
+  for (uint8_t b : bitPol)
+    if (b > 1) {
+      msg("в бит-поле не 0/1");
+      return false;
+    }
+  return true;
+}
+
 // Sub-range of `src` from the cursor; shared by the byte and integer kinds.
 template <class V>
 V blok_Range(const V& src, int32_t& vStart_izm, int32_t vLen) {
@@ -328,19 +347,7 @@ BB cMassiv::M32_to_M1(const TT& tt, int32_t nBit) {
 }
 
 BB cMassiv::M1_to_M8(const BB& bitPol, int32_t nBit) {
-  if (bitPol.empty()) {
-    msg("пустой массив");
-    return {};
-  }
-  if (nBit < 1 || nBit > 8) {
-    msg("nBit=1..8");
-    return {};
-  }
-  for (uint8_t b : bitPol)
-    if (b > 1) {
-      msg("в бит-поле не 0/1");
-      return {};
-    }
+  if (!bit_Field_Ok(bitPol, nBit, 8, "nBit=1..8")) return {};
   const size_t nb = static_cast<size_t>(nBit);
   BB out((bitPol.size() + nb - 1) / nb, 0);
   for (size_t i = 0; i < bitPol.size(); ++i) out[i / nb] |= static_cast<uint8_t>(bitPol[i] << (i % nb));
@@ -348,19 +355,7 @@ BB cMassiv::M1_to_M8(const BB& bitPol, int32_t nBit) {
 }
 
 TT cMassiv::M1_to_M32(const BB& bitPol, int32_t nBit) {
-  if (bitPol.empty()) {
-    msg("пустой массив");
-    return {};
-  }
-  if (nBit < 1 || nBit > 32) {
-    msg("nBit=1..32");
-    return {};
-  }
-  for (uint8_t b : bitPol)
-    if (b > 1) {
-      msg("в бит-поле не 0/1");
-      return {};
-    }
+  if (!bit_Field_Ok(bitPol, nBit, 32, "nBit=1..32")) return {};
   const size_t nb = static_cast<size_t>(nBit);
   std::vector<uint32_t> acc((bitPol.size() + nb - 1) / nb, 0);
   for (size_t i = 0; i < bitPol.size(); ++i) acc[i / nb] |= static_cast<uint32_t>(bitPol[i]) << (i % nb);
