@@ -363,17 +363,8 @@ void cModel::next_Context() {
   // The successor is most often the next context: start loading it while
   // the model is updated.
   if (s >= alloc_.unitsStart()) __builtin_prefetch(ctx(s));
-  else if (s) __builtin_prefetch(alloc_.base() + s);  // the text byte a new context takes
   if (!update_Model()) restart();
   if (escCount_ == 0) clear_Mask();
-}
-
-// The update after this symbol searches the suffix's symbols: start loading
-// them while the symbol is coded.
-inline void cModel::prefetch_Suffix() {
-  if (!minCtx_->suffix) return;
-  const cContext* sc = ctx(minCtx_->suffix);
-  if (sc->numStats != 1) __builtin_prefetch(stats(sc));
 }
 
 uint16_t* cModel::bin_Prob() {
@@ -596,7 +587,6 @@ int32_t cModel::encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap)
   cRangeEncoder rc(dst, cap);
   for (int32_t i = 0; i <= n; ++i) {
     const int sym = (i < n) ? src[i] : 256;  // 256: the end mark, an escape from every order
-    prefetch_Suffix();
     bool ok = (minCtx_->numStats != 1) ? enc_First(rc, sym) : enc_Binary(rc, sym);
     while (!ok) {
       bool coded = false;
@@ -745,7 +735,6 @@ int32_t cModel::decode(const uint8_t* src, int32_t srcLen, uint8_t* dst, int32_t
   cRangeDecoder rc(src, srcLen);
   int32_t n = 0;
   while (n < cap) {
-    prefetch_Suffix();
     int sym = (minCtx_->numStats != 1) ? dec_First(rc) : dec_Binary(rc);
     while (sym == -1) {
       bool coded = false;

@@ -84,7 +84,6 @@ private:
   bool update_Model();
   uint32_t create_Successors(bool skip, cState* p1);
   void next_Context();
-  void prefetch_Suffix();
   uint16_t* bin_Prob();
   int ln256(uint32_t x) const;
   uint32_t refine(uint16_t* row, uint32_t a, uint32_t b);
