@@ -10,20 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_util.h"
 #include "cFile.h"
 
+using bench::median;
+using bench::cpu_Now;
+
 namespace {
-
-double cpu_Now() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 BB read_All(const std::string& path) {
   std::ifstream f(path, std::ios::binary);

@@ -6,14 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "bench_util.h"
 #include "cFile.h"
 
-namespace {
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-}  // namespace
+using bench::median;
 
 int main(int argc, char** argv) {
   const std::string dir = argc > 1 ? argv[1] : "/tmp";

@@ -14,23 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "bench_util.h"
 #include "pmd.h"
 #include "ppmd_model.h"
 
-namespace {
-
-double cpu_Now() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-}  // namespace
+using bench::median;
+using bench::cpu_Now;
 
 int main(int argc, char** argv) {
   int a = 1, runs = 3;

@@ -6,15 +6,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench_util.h"
 #include "cFile.h"
 #include "msg_box.h"
 
-namespace {
+using bench::median;
 
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+namespace {
 
 double seconds_Of(cFile& f, const BB& data, bool fast, int32_t& method, size_t& size) {
   auto t0 = std::chrono::steady_clock::now();
