@@ -31,6 +31,24 @@ bool bit_Field_Ok(const BB& bitPol, int32_t nBit, int32_t maxBit, const char* wi
   return true;
 }
 
+// Packs fields of `width` bits (2 or 4) into bytes, first field lowest.
+BB pack_Fields(const BB& fields, int width) {
+  if (fields.empty()) {
+    msg("пустой массив");
+    return {};
+  }
+  for (uint8_t v : fields)
+    if (v >= (1 << width)) {
+      msg("не влезет");
+      return {};
+    }
+  const size_t perByte = static_cast<size_t>(8 / width);
+  BB out((fields.size() + perByte - 1) / perByte, 0);
+  for (size_t i = 0; i < fields.size(); ++i)
+    out[i / perByte] |= static_cast<uint8_t>(fields[i] << (width * static_cast<int>(i % perByte)));
+  return out;
+}
+
 // Sub-range of `src` from the cursor; shared by the byte and integer kinds.
 template <class V>
 V blok_Range(const V& src, int32_t& vStart_izm, int32_t vLen) {
@@ -254,20 +272,7 @@ BB cMassiv::M8_to_M4(const BB& bb) {
   return out;
 }
 
-BB cMassiv::M4_to_M8(const BB& m4) {
-  if (m4.empty()) {
-    msg("пустой массив");
-    return {};
-  }
-  for (uint8_t v : m4)
-    if (v >= 16) {
-      msg("не влезет");
-      return {};
-    }
-  BB out((m4.size() + 1) / 2, 0);
-  for (size_t i = 0; i < m4.size(); ++i) out[i / 2] |= static_cast<uint8_t>(m4[i] << (4 * (i & 1)));
-  return out;
-}
+BB cMassiv::M4_to_M8(const BB& m4) { return pack_Fields(m4, 4); }
 
 BB cMassiv::M8_to_M2(const BB& bb) {
   if (bb.empty()) {
@@ -280,20 +285,7 @@ BB cMassiv::M8_to_M2(const BB& bb) {
   return out;
 }
 
-BB cMassiv::M2_to_M8(const BB& m2) {
-  if (m2.empty()) {
-    msg("пустой массив");
-    return {};
-  }
-  for (uint8_t v : m2)
-    if (v >= 4) {
-      msg("не влезет");
-      return {};
-    }
-  BB out((m2.size() + 3) / 4, 0);
-  for (size_t i = 0; i < m2.size(); ++i) out[i / 4] |= static_cast<uint8_t>(m2[i] << (2 * (i & 3)));
-  return out;
-}
+BB cMassiv::M2_to_M8(const BB& m2) { return pack_Fields(m2, 2); }
 
 BB cMassiv::M8_to_M1(const BB& bb, int32_t nBit) {
   if (bb.empty()) {
