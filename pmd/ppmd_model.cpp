@@ -118,13 +118,10 @@ bool cModel::init(uint32_t arenaBytes, int order) {
   return true;
 }
 
-void cModel::clear_Mask() {
-  escCount_ = 1;
-  std::memset(charMask_, 0, sizeof(charMask_));
-}
+// Starts the mask of a new escape sequence: every symbol possible again.
+inline void cModel::clear_Mask() { std::memset(charMask_, 0xFF, sizeof(charMask_)); }
 
 void cModel::restart() {
-  clear_Mask();
   alloc_.reset();
   initRL_ = -(maxOrder_ < 12 ? maxOrder_ : 12) - 1;
   runLength_ = initRL_;
@@ -154,6 +151,20 @@ void cModel::restart() {
     for (int k = 0; k < 16; ++k) see_[i][k] = {static_cast<uint16_t>((5 * i + 10) << (kPeriodBits - 4)), kPeriodBits - 4, 4};
 }
 
+// Stable sort of `n` states by falling frequency, all frequencies <= top.
+static void sort_By_Freq(cState* a, uint32_t n, uint32_t top) {
+  uint32_t pos[256] = {};
+  for (uint32_t i = 0; i < n; ++i) ++pos[a[i].freq];
+  for (uint32_t f = top + 1, at = 0; f-- > 0;) {
+    const uint32_t k = pos[f];
+    pos[f] = at;
+    at += k;
+  }
+  cState t[256];
+  for (uint32_t i = 0; i < n; ++i) t[pos[a[i].freq]++] = a[i];
+  std::memcpy(a, t, n * sizeof(cState));
+}
+
 // Halves the frequencies of the current context (found_ moves to the front),
 // dropping symbols that reach zero; the root keeps all its symbols.
 void cModel::rescale() {
@@ -167,17 +178,33 @@ void cModel::rescale() {
   uint32_t adder = (orderFall_ != 0 || mc->suffix == 0) ? 1 : 0;
   base[0].freq = static_cast<uint8_t>((base[0].freq + adder) >> 1);
   uint32_t sum = base[0].freq;
-  for (uint32_t i = 1; i < ns; ++i) {
-    escFreq -= base[i].freq;
-    base[i].freq = static_cast<uint8_t>((base[i].freq + adder) >> 1);
-    sum += base[i].freq;
-    if (base[i].freq > base[i - 1].freq) {
-      cState t = base[i];
-      uint32_t j = i;
-      do base[j] = base[j - 1];
-      while (--j && t.freq > base[j - 1].freq);
-      base[j] = t;
+  if (ns <= 16) {
+    for (uint32_t i = 1; i < ns; ++i) {
+      escFreq -= base[i].freq;
+      base[i].freq = static_cast<uint8_t>((base[i].freq + adder) >> 1);
+      sum += base[i].freq;
+      if (base[i].freq > base[i - 1].freq) {
+        cState t = base[i];
+        uint32_t j = i;
+        do base[j] = base[j - 1];
+        while (--j && t.freq > base[j - 1].freq);
+        base[j] = t;
+      }
     }
+  } else {
+    // Large contexts: halve, then sort by a counting pass (the same stable
+    // order as the insertion sort above, in linear time).
+    bool sorted = true;
+    uint32_t top = base[0].freq;
+    for (uint32_t i = 1; i < ns; ++i) {
+      escFreq -= base[i].freq;
+      const uint32_t f = (base[i].freq + adder) >> 1;
+      base[i].freq = static_cast<uint8_t>(f);
+      sum += f;
+      sorted &= f <= base[i - 1].freq;
+      top = std::max(top, f);
+    }
+    if (!sorted) sort_By_Freq(base, ns, top);
   }
   if (base[ns - 1].freq == 0) {
     uint32_t zeros = 0;
@@ -364,7 +391,6 @@ void cModel::next_Context() {
   // the model is updated.
   if (s >= alloc_.unitsStart()) __builtin_prefetch(ctx(s));
   if (!update_Model()) restart();
-  if (escCount_ == 0) clear_Mask();
 }
 
 uint16_t* cModel::bin_Prob() {
@@ -407,7 +433,6 @@ inline void cModel::found_Masked(cState* p) {
   p->freq = static_cast<uint8_t>(p->freq + 4);
   minCtx_->u.m.summFreq = static_cast<uint16_t>(minCtx_->u.m.summFreq + 4);
   if (p->freq > kMaxFreq) rescale();
-  ++escCount_;
   runLength_ = initRL_;
 }
 
@@ -473,7 +498,8 @@ bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
   *bs = static_cast<uint16_t>(*bs - bin_Mean(*bs));
   initEsc_ = kExpEscape[*bs >> 10];
   numMasked_ = 1;
-  charMask_[s->sym] = escCount_;
+  clear_Mask();
+  charMask_[s->sym] = 0;
   prevSuccess_ = 0;
   found_ = nullptr;
   return false;
@@ -529,7 +555,8 @@ bool cModel::enc_First(cRangeEncoder& rc, int sym) {
     lo += p->freq;
   }
   cState* b = stats(mc);
-  for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = escCount_;
+  clear_Mask();
+  for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = 0;
   numMasked_ = static_cast<int>(ns);
   rc.encode(lo - base, summ - lo, scale);
   found_ = nullptr;
@@ -540,22 +567,35 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   cContext* mc = minCtx_;
   cState* p = stats(mc);
   const uint32_t ns = mc->numStats;
-  uint32_t lo = 0, total = 0;
-  cState* hit = nullptr;
-  cState* first = nullptr;
-  int unmasked = 0;
-  for (uint32_t i = 0; i < ns; ++i) {  // without branches on the mask
-    const uint32_t m = charMask_[p[i].sym] != escCount_;
-    if (p[i].sym == sym) {  // never a masked one
-      hit = p + i;
-      lo = total;
-    }
-    first = (unmasked == 0 && m) ? p + i : first;
-    unmasked += static_cast<int>(m);
-    total += p[i].freq & (0u - m);
-  }
-  coded = unmasked != 0;
+  // The masked symbols are mostly the frequent ones at the front.
+  uint32_t i = 0;
+  while (i < ns && charMask_[p[i].sym] == 0) ++i;
+  coded = i < ns;
   if (!coded) return false;
+  cState* const first = p + i;
+  // Up to the symbol, mask every symbol on the way (needed if this context
+  // escapes); after it the mask no longer matters, as a hit starts a new one.
+  uint32_t lo = 0, total = 0, live = 0;
+  cState* hit = nullptr;
+  cState *q = first, *const end = p + ns;
+  for (; q != end; ++q) {
+    const uint32_t c = q->sym;
+    if (c == static_cast<uint32_t>(sym)) break;  // never a masked one
+    const uint32_t m = charMask_[c];
+    charMask_[c] = 0;
+    total += q->freq & m;
+    live += m;
+  }
+  if (q != end) {
+    hit = q;
+    lo = total;
+    for (; q != end; ++q) {
+      const uint32_t m = charMask_[q->sym];
+      total += q->freq & m;
+      live += m;
+    }
+  }
+  const int unmasked = static_cast<int>(live / 255);
   uint32_t escFreq;
   cSee* see = esc_Context(unmasked, escFreq);
   const uint32_t all = total + escFreq;
@@ -578,7 +618,6 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   }
   rc.encode(total - f0, escFreq, all - f0);
   see->summ = static_cast<uint16_t>(see->summ + all);
-  for (uint32_t i = 0; i < ns; ++i) charMask_[p[i].sym] = escCount_;
   numMasked_ += unmasked;
   return false;
 }
@@ -621,7 +660,8 @@ int cModel::dec_Binary(cRangeDecoder& rc) {
   *bs = static_cast<uint16_t>(*bs - bin_Mean(*bs));
   initEsc_ = kExpEscape[*bs >> 10];
   numMasked_ = 1;
-  charMask_[s->sym] = escCount_;
+  clear_Mask();
+  charMask_[s->sym] = 0;
   prevSuccess_ = 0;
   found_ = nullptr;
   return -1;
@@ -675,7 +715,8 @@ int cModel::dec_First(cRangeDecoder& rc) {
     }
   }
   cState* b = stats(mc);
-  for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = escCount_;
+  clear_Mask();
+  for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = 0;
   numMasked_ = static_cast<int>(ns);
   rc.decode(hi, scale - hi);
   found_ = nullptr;
@@ -686,17 +727,21 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   cContext* mc = minCtx_;
   cState* p = stats(mc);
   const uint32_t ns = mc->numStats;
-  cState* cand[256];
-  int unmasked = 0;
-  uint32_t total = 0;
-  for (uint32_t i = 0; i < ns; ++i) {  // without branches on the mask
-    const uint32_t m = charMask_[p[i].sym] != escCount_;
-    cand[unmasked] = p + i;
-    unmasked += static_cast<int>(m);
-    total += p[i].freq & (0u - m);
-  }
-  coded = unmasked != 0;
+  uint32_t i = 0;
+  while (i < ns && charMask_[p[i].sym] == 0) ++i;
+  coded = i < ns;
   if (!coded) return -1;
+  cState* cand[256];  // the unmasked symbols in order
+  cand[0] = p + i;
+  cState** c = cand + 1;
+  uint32_t total = p[i].freq;
+  for (cState *q = p + i + 1, *end = p + ns; q != end; ++q) {
+    const uint32_t m = charMask_[q->sym];
+    *c = q;
+    c += m & 1;
+    total += q->freq & m;
+  }
+  const int unmasked = static_cast<int>(c - cand);
   uint32_t escFreq;
   cSee* see = esc_Context(unmasked, escFreq);
   const uint32_t all = total + escFreq;
@@ -726,7 +771,7 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   }
   rc.decode(total - f0, escFreq);
   see->summ = static_cast<uint16_t>(see->summ + all);
-  for (uint32_t i = 0; i < ns; ++i) charMask_[p[i].sym] = escCount_;
+  for (int k = 0; k < unmasked; ++k) charMask_[cand[k]->sym] = 0;
   numMasked_ += unmasked;
   return -1;
 }
