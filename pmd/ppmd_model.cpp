@@ -98,6 +98,7 @@ void cSee::hit() {
 bool cModel::init(uint32_t arenaBytes, int order) {
   if (!alloc_.create(arenaBytes)) return false;
   lnTab_ = tables().ln;
+  lnScale_ = ln256(32768);
   maxOrder_ = order;
   for (int i = 0; i < 256; ++i) {
     ns2BSIndx_[i] = static_cast<uint8_t>(i == 0 ? 0 : i == 1 ? 2 : i <= 10 ? 4 : 6);
@@ -509,9 +510,9 @@ bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
 // book-keeping that switches the refinement off where it does not pay.
 inline bool cModel::top_Split() { return topOn_ || (++topTick_ & 15) == 0; }
 
-void cModel::top_Account(uint32_t pt, uint32_t freq0, uint32_t summ, int bit) {
+inline void cModel::top_Account(uint32_t pt, uint32_t freq0, uint32_t summ, int bit) {
   // Costs in units of ln/256 of the refined and of the plain probability.
-  topCostRef_ += static_cast<uint32_t>(ln256(32768) - ln256(bit ? 32768 - pt : pt));
+  topCostRef_ += static_cast<uint32_t>(lnScale_ - ln256(bit ? 32768 - pt : pt));
   topCostRaw_ += static_cast<uint32_t>(ln256(summ) - ln256(bit ? summ - freq0 : freq0));
   if (++topSamples_ == 1024) {
     topOn_ = topCostRef_ + topCostRef_ / 256 < topCostRaw_;
@@ -622,7 +623,7 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   return false;
 }
 
-int32_t cModel::encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap) {
+[[gnu::flatten]] int32_t cModel::encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap) {
   cRangeEncoder rc(dst, cap);
   for (int32_t i = 0; i <= n; ++i) {
     const int sym = (i < n) ? src[i] : 256;  // 256: the end mark, an escape from every order
@@ -776,7 +777,7 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   return -1;
 }
 
-int32_t cModel::decode(const uint8_t* src, int32_t srcLen, uint8_t* dst, int32_t cap) {
+[[gnu::flatten]] int32_t cModel::decode(const uint8_t* src, int32_t srcLen, uint8_t* dst, int32_t cap) {
   cRangeDecoder rc(src, srcLen);
   int32_t n = 0;
   while (n < cap) {

@@ -124,6 +124,7 @@ private:
   static constexpr int kApmRate = 6;
   static const int16_t kLn2x256[21];
   const int16_t* lnTab_ = nullptr;
+  int lnScale_ = 0;  // ln256(32768), the scale of the refined probabilities
   uint16_t apmTop_[88][33] = {};
   uint16_t apmMasked_[72][33] = {};
   uint16_t* apmCtx_ = nullptr;
