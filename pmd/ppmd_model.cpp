@@ -576,27 +576,33 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   cState* const first = p + i;
   // Up to the symbol, mask every symbol on the way (needed if this context
   // escapes); after it the mask no longer matters, as a hit starts a new one.
-  uint32_t lo = 0, total = 0, live = 0;
+  const int8_t* live = reinterpret_cast<const int8_t*>(charMask_);  // -1 or 0
+  uint32_t lo = 0, total = 0;
+  int unmasked = 0;
   cState* hit = nullptr;
   cState *q = first, *const end = p + ns;
   for (; q != end; ++q) {
     const uint32_t c = q->sym;
     if (c == static_cast<uint32_t>(sym)) break;  // never a masked one
-    const uint32_t m = charMask_[c];
+    const int32_t m = live[c];
     charMask_[c] = 0;
-    total += q->freq & m;
-    live += m;
+    total += q->freq & static_cast<uint32_t>(m);
+    unmasked -= m;
   }
   if (q != end) {
     hit = q;
     lo = total;
-    for (; q != end; ++q) {
-      const uint32_t m = charMask_[q->sym];
-      total += q->freq & m;
-      live += m;
+    for (uint32_t pairs = static_cast<uint32_t>(end - q) >> 1; pairs; --pairs, q += 2) {
+      const int32_t m0 = live[q[0].sym], m1 = live[q[1].sym];
+      total += (q[0].freq & static_cast<uint32_t>(m0)) + (q[1].freq & static_cast<uint32_t>(m1));
+      unmasked -= m0 + m1;
+    }
+    if (q != end) {
+      const int32_t m = live[q->sym];
+      total += q->freq & static_cast<uint32_t>(m);
+      unmasked -= m;
     }
   }
-  const int unmasked = static_cast<int>(live / 255);
   uint32_t escFreq;
   cSee* see = esc_Context(unmasked, escFreq);
   const uint32_t all = total + escFreq;
@@ -734,15 +740,26 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   if (!coded) return -1;
   cState* cand[256];  // the unmasked symbols in order
   cand[0] = p + i;
-  cState** c = cand + 1;
+  // Mask bytes read as signed: -1 for a possible symbol, 0 for a masked one.
+  const int8_t* live = reinterpret_cast<const int8_t*>(charMask_);
+  ptrdiff_t n = 1;
   uint32_t total = p[i].freq;
-  for (cState *q = p + i + 1, *end = p + ns; q != end; ++q) {
-    const uint32_t m = charMask_[q->sym];
-    *c = q;
-    c += m & 1;
-    total += q->freq & m;
+  cState* q = p + i + 1;
+  for (uint32_t pairs = (ns - i - 1) >> 1; pairs; --pairs, q += 2) {  // contexts here are often large
+    const ptrdiff_t m0 = live[q[0].sym], m1 = live[q[1].sym];
+    cand[n] = q;
+    n -= m0;
+    cand[n] = q + 1;
+    n -= m1;
+    total += (q[0].freq & static_cast<uint32_t>(m0)) + (q[1].freq & static_cast<uint32_t>(m1));
   }
-  const int unmasked = static_cast<int>(c - cand);
+  if (q != p + ns) {
+    const ptrdiff_t m = live[q->sym];
+    cand[n] = q;
+    n -= m;
+    total += q->freq & static_cast<uint32_t>(m);
+  }
+  const int unmasked = static_cast<int>(n);
   uint32_t escFreq;
   cSee* see = esc_Context(unmasked, escFreq);
   const uint32_t all = total + escFreq;
