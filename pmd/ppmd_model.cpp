@@ -521,30 +521,12 @@ inline void cModel::top_Account(uint32_t pt, uint32_t freq0, uint32_t summ, int 
   }
 }
 
-bool cModel::enc_First(cRangeEncoder& rc, int sym) {
+// The rest of a first context once its first symbol is ruled out: `lo` is
+// that symbol's frequency, the others are coded in [base, scale).
+inline bool cModel::enc_First_Rest(cRangeEncoder& rc, int sym, uint32_t lo, uint32_t base, uint32_t scale) {
   cContext* mc = minCtx_;
   cState* p = stats(mc);
-  const uint32_t summ = mc->u.m.summFreq;
   const uint32_t ns = mc->numStats;
-  uint32_t lo = p->freq;
-  const bool split = top_Split();
-  uint32_t base = 0, scale = summ;
-  if (split) {
-    const uint32_t pt = top_Refine(lo, summ);
-    const int bit = p->sym == sym ? 0 : 1;
-    rc.encode_Bit15(pt, bit);
-    apm_Update(bit);
-    top_Account(pt, lo, summ, bit);
-    base = lo;
-    scale = summ - lo;
-  }
-  if (p->sym == sym) {
-    if (!split) rc.encode(0, lo, summ);
-    prevSuccess_ = (2 * lo > summ);
-    runLength_ += prevSuccess_;
-    found_First(p, true);
-    return true;
-  }
   prevSuccess_ = 0;
   for (uint32_t i = 1; i < ns; ++i) {
     ++p;
@@ -559,9 +541,46 @@ bool cModel::enc_First(cRangeEncoder& rc, int sym) {
   clear_Mask();
   for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = 0;
   numMasked_ = static_cast<int>(ns);
-  rc.encode(lo - base, summ - lo, scale);
+  rc.encode(lo - base, mc->u.m.summFreq - lo, scale);
   found_ = nullptr;
   return false;
+}
+
+// With the refined top decision; kept out of line, as it is taken only where
+// it pays (and for samples elsewhere).
+[[gnu::noinline]] bool cModel::enc_First_Split(cRangeEncoder& rc, int sym) {
+  cContext* mc = minCtx_;
+  cState* p = stats(mc);
+  const uint32_t summ = mc->u.m.summFreq;
+  const uint32_t lo = p->freq;
+  const uint32_t pt = top_Refine(lo, summ);
+  const int bit = p->sym == sym ? 0 : 1;
+  rc.encode_Bit15(pt, bit);
+  apm_Update(bit);
+  top_Account(pt, lo, summ, bit);
+  if (bit == 0) {
+    prevSuccess_ = (2 * lo > summ);
+    runLength_ += prevSuccess_;
+    found_First(p, true);
+    return true;
+  }
+  return enc_First_Rest(rc, sym, lo, lo, summ - lo);
+}
+
+bool cModel::enc_First(cRangeEncoder& rc, int sym) {
+  if (top_Split()) return enc_First_Split(rc, sym);
+  cContext* mc = minCtx_;
+  cState* p = stats(mc);
+  const uint32_t summ = mc->u.m.summFreq;
+  const uint32_t lo = p->freq;
+  if (p->sym == sym) {
+    rc.encode(0, lo, summ);
+    prevSuccess_ = (2 * lo > summ);
+    runLength_ += prevSuccess_;
+    found_First(p, true);
+    return true;
+  }
+  return enc_First_Rest(rc, sym, lo, 0, summ);
 }
 
 bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
@@ -674,43 +693,11 @@ int cModel::dec_Binary(cRangeDecoder& rc) {
   return -1;
 }
 
-int cModel::dec_First(cRangeDecoder& rc) {
+// The rest of a first context: the symbol at `count` in [hi, scale).
+inline int cModel::dec_First_Rest(cRangeDecoder& rc, uint32_t count, uint32_t hi, uint32_t scale) {
   cContext* mc = minCtx_;
   cState* p = stats(mc);
-  const uint32_t summ = mc->u.m.summFreq;
   const uint32_t ns = mc->numStats;
-  const uint32_t top = p->freq;
-  uint32_t count, scale, hi;
-  if (top_Split()) {
-    const uint32_t pt = top_Refine(top, summ);
-    const int bit = rc.decode_Bit15(pt);
-    apm_Update(bit);
-    top_Account(pt, top, summ, bit);
-    if (bit == 0) {
-      prevSuccess_ = (2 * top > summ);
-      runLength_ += prevSuccess_;
-      int sym = p->sym;
-      found_First(p, true);
-      return sym;
-    }
-    scale = summ - top;
-    count = rc.threshold(scale);
-    if (count >= scale) return -2;
-    hi = 0;
-  } else {
-    scale = summ;
-    count = rc.threshold(summ);
-    if (count >= summ) return -2;
-    if (count < top) {
-      rc.decode(0, top);
-      prevSuccess_ = (2 * top > summ);
-      runLength_ += prevSuccess_;
-      int sym = p->sym;
-      found_First(p, true);
-      return sym;
-    }
-    hi = top;
-  }
   prevSuccess_ = 0;
   for (uint32_t i = 1; i < ns; ++i) {
     ++p;
@@ -728,6 +715,47 @@ int cModel::dec_First(cRangeDecoder& rc) {
   rc.decode(hi, scale - hi);
   found_ = nullptr;
   return -1;
+}
+
+[[gnu::noinline]] int cModel::dec_First_Split(cRangeDecoder& rc) {
+  cContext* mc = minCtx_;
+  cState* p = stats(mc);
+  const uint32_t summ = mc->u.m.summFreq;
+  const uint32_t top = p->freq;
+  const uint32_t pt = top_Refine(top, summ);
+  const int bit = rc.decode_Bit15(pt);
+  apm_Update(bit);
+  top_Account(pt, top, summ, bit);
+  if (bit == 0) {
+    prevSuccess_ = (2 * top > summ);
+    runLength_ += prevSuccess_;
+    int sym = p->sym;
+    found_First(p, true);
+    return sym;
+  }
+  const uint32_t scale = summ - top;
+  const uint32_t count = rc.threshold(scale);
+  if (count >= scale) return -2;
+  return dec_First_Rest(rc, count, 0, scale);
+}
+
+int cModel::dec_First(cRangeDecoder& rc) {
+  if (top_Split()) return dec_First_Split(rc);
+  cContext* mc = minCtx_;
+  cState* p = stats(mc);
+  const uint32_t summ = mc->u.m.summFreq;
+  const uint32_t top = p->freq;
+  const uint32_t count = rc.threshold(summ);
+  if (count >= summ) return -2;
+  if (count < top) {
+    rc.decode(0, top);
+    prevSuccess_ = (2 * top > summ);
+    runLength_ += prevSuccess_;
+    int sym = p->sym;
+    found_First(p, true);
+    return sym;
+  }
+  return dec_First_Rest(rc, count, top, summ);
 }
 
 int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {

@@ -100,9 +100,13 @@ private:
   // Encoder side and decoder side of each coding step; false on escape.
   bool enc_Binary(cRangeEncoder& rc, int sym);
   bool enc_First(cRangeEncoder& rc, int sym);
+  bool enc_First_Split(cRangeEncoder& rc, int sym);
+  bool enc_First_Rest(cRangeEncoder& rc, int sym, uint32_t lo, uint32_t base, uint32_t scale);
   bool enc_Masked(cRangeEncoder& rc, int sym, bool& coded);
   int dec_Binary(cRangeDecoder& rc);
   int dec_First(cRangeDecoder& rc);
+  int dec_First_Split(cRangeDecoder& rc);
+  int dec_First_Rest(cRangeDecoder& rc, uint32_t count, uint32_t hi, uint32_t scale);
   int dec_Masked(cRangeDecoder& rc, bool& coded);
 
   cSubAlloc alloc_;
