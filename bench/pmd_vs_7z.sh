@@ -3,7 +3,7 @@
 # memory, on every file of the general and russian corpora.
 #
 #   bench/pmd_vs_7z.sh [file...]      (default: the whole two corpora)
-#   ORDERS="2 4 6 8 16"  RUNS=3  BUILD=build-bench  CORPUS=/work/shared/corpus
+#   ORDERS="2 4 6 8 16"  RUNS=5  BUILD=build-bench  CORPUS=/work/shared/corpus
 #
 # Sizes: our stream bytes; 7-Zip's archive bytes less the archive of a one-byte
 # file of the same name (its headers). Speeds: MB/s (10^6 bytes) of CPU time
@@ -14,7 +14,7 @@ set -euo pipefail
 command -v perf >/dev/null || { echo "needs perf (linux-perf) for CPU times" >&2; exit 1; }
 cd "$(dirname "$0")/.."
 ORDERS="${ORDERS:-2 4 6 8 16}"
-RUNS="${RUNS:-3}"
+RUNS="${RUNS:-5}"
 BUILD="${BUILD:-build-bench}"
 CORPUS="${CORPUS:-/work/shared/corpus}"
 
