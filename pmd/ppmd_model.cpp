@@ -506,18 +506,16 @@ bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
   return false;
 }
 
-// Whether this first-context symbol takes the refined top decision, and the
-// book-keeping that switches the refinement off where it does not pay.
-inline bool cModel::top_Split() { return topOn_ || (++topTick_ & 15) == 0; }
-
-inline void cModel::top_Account(uint32_t pt, uint32_t freq0, uint32_t summ, int bit) {
-  // Costs in units of ln/256 of the refined and of the plain probability.
-  topCostRef_ += static_cast<uint32_t>(lnScale_ - ln256(bit ? 32768 - pt : pt));
-  topCostRaw_ += static_cast<uint32_t>(ln256(summ) - ln256(bit ? summ - freq0 : freq0));
-  if (++topSamples_ == 1024) {
-    topOn_ = topCostRef_ + topCostRef_ / 256 < topCostRaw_;
-    topSamples_ = 0;
-    topCostRef_ = topCostRaw_ = 0;
+// Adds the costs of one refined decision and of its plain coding, in units
+// of ln/256, and every 1024 samples sets the switch by the cheaper one.
+void cModel::account(cSwitch& sw, uint32_t pt, uint32_t freq0, uint32_t summ, int bit) {
+  sw.costRef += static_cast<uint32_t>(lnScale_ - ln256(bit ? 32768 - pt : pt));
+  sw.costRaw += static_cast<uint32_t>(ln256(summ) - ln256(bit ? summ - freq0 : freq0));
+  if (++sw.samples == 1024) {
+    sw.on = sw.costRef + sw.costRef / 256 < sw.costRaw;
+    sw.wait = sw.gap = sw.on ? 1 : cSwitch::kOffGap;
+    sw.samples = 0;
+    sw.costRef = sw.costRaw = 0;
   }
 }
 
@@ -557,7 +555,7 @@ inline bool cModel::enc_First_Rest(cRangeEncoder& rc, int sym, uint32_t lo, uint
   const int bit = p->sym == sym ? 0 : 1;
   rc.encode_Bit15(pt, bit);
   apm_Update(bit);
-  top_Account(pt, lo, summ, bit);
+  account(top_, pt, lo, summ, bit);
   if (bit == 0) {
     prevSuccess_ = (2 * lo > summ);
     runLength_ += prevSuccess_;
@@ -568,7 +566,7 @@ inline bool cModel::enc_First_Rest(cRangeEncoder& rc, int sym, uint32_t lo, uint
 }
 
 bool cModel::enc_First(cRangeEncoder& rc, int sym) {
-  if (top_Split()) return enc_First_Split(rc, sym);
+  if (top_.take()) return enc_First_Split(rc, sym);
   cContext* mc = minCtx_;
   cState* p = stats(mc);
   const uint32_t summ = mc->u.m.summFreq;
@@ -648,26 +646,37 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   return false;
 }
 
+// Codes one symbol (256: the end mark), escaping as far as needed; false
+// when it escaped past the root, which only the end mark does.
+inline bool cModel::enc_Symbol(cRangeEncoder& rc, int sym) {
+  bool ok = (minCtx_->numStats != 1) ? enc_First(rc, sym) : enc_Binary(rc, sym);
+  while (!ok) {
+    bool coded = false;
+    while (!coded) {
+      do {
+        ++orderFall_;
+        if (!minCtx_->suffix) return false;
+        minCtx_ = ctx(minCtx_->suffix);
+      } while (minCtx_->numStats <= numMasked_);
+      ok = enc_Masked(rc, sym, coded);
+    }
+  }
+  return true;
+}
+
 [[gnu::flatten]] int32_t cModel::encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap) {
   cRangeEncoder rc(dst, cap);
-  for (int32_t i = 0; i <= n; ++i) {
-    const int sym = (i < n) ? src[i] : 256;  // 256: the end mark, an escape from every order
-    bool ok = (minCtx_->numStats != 1) ? enc_First(rc, sym) : enc_Binary(rc, sym);
-    while (!ok) {
-      bool coded = false;
-      while (!coded) {
-        do {
-          ++orderFall_;
-          if (!minCtx_->suffix) return (i == n) ? rc.finish() : 0;
-          minCtx_ = ctx(minCtx_->suffix);
-        } while (minCtx_->numStats <= numMasked_);
-        ok = enc_Masked(rc, sym, coded);
-      }
+  for (int32_t i = 0; i < n;) {
+    // The output limit is looked at once per block of symbols.
+    const int32_t end = std::min(n, i + 4096);
+    for (; i < end; ++i) {
+      if (!enc_Symbol(rc, src[i])) return 0;  // not reached: the root holds every byte
+      next_Context();
     }
-    if ((i & 0xFFF) == 0 && rc.overflowed()) return 0;
-    next_Context();
+    if (rc.overflowed()) return 0;
   }
-  return 0;  // not reached: the end mark always escapes past the root
+  enc_Symbol(rc, 256);
+  return rc.finish();
 }
 
 // ---- decoder side ----
@@ -725,7 +734,7 @@ inline int cModel::dec_First_Rest(cRangeDecoder& rc, uint32_t count, uint32_t hi
   const uint32_t pt = top_Refine(top, summ);
   const int bit = rc.decode_Bit15(pt);
   apm_Update(bit);
-  top_Account(pt, top, summ, bit);
+  account(top_, pt, top, summ, bit);
   if (bit == 0) {
     prevSuccess_ = (2 * top > summ);
     runLength_ += prevSuccess_;
@@ -740,7 +749,7 @@ inline int cModel::dec_First_Rest(cRangeDecoder& rc, uint32_t count, uint32_t hi
 }
 
 int cModel::dec_First(cRangeDecoder& rc) {
-  if (top_Split()) return dec_First_Split(rc);
+  if (top_.take()) return dec_First_Split(rc);
   cContext* mc = minCtx_;
   cState* p = stats(mc);
   const uint32_t summ = mc->u.m.summFreq;

@@ -58,6 +58,22 @@ struct cSee {
   void hit();
 };
 
+// A refined binary decision is taken while it codes shorter than the plain
+// frequencies would; while off, every 64th occasion still takes it, to keep
+// measuring both (more often costs time where the refinement does not pay).
+struct cSwitch {
+  static constexpr uint32_t kOffGap = 64;
+  bool on = true;
+  uint32_t wait = 1;  // occasions until the next refined one
+  uint32_t gap = 1;   // 1 while on, kOffGap while off
+  uint32_t samples = 0, costRef = 0, costRaw = 0;
+  bool take() {
+    if (--wait != 0) return false;
+    wait = gap;
+    return true;
+  }
+};
+
 // Model memory for `length` input bytes at `order`; the decoder derives the
 // same figure from its capacity.
 uint32_t arena_Bytes(int32_t length, int32_t order);
@@ -90,14 +106,14 @@ private:
   void apm_Update(int bit);
   uint32_t masked_Refine(uint32_t freq0, uint32_t all, int unmasked);
   uint32_t top_Refine(uint32_t freq0, uint32_t summ);
-  bool top_Split();
-  void top_Account(uint32_t pt, uint32_t freq0, uint32_t summ, int bit);
+  void account(cSwitch& sw, uint32_t pt, uint32_t freq0, uint32_t summ, int bit);
   cSee* esc_Context(int diff, uint32_t& escFreq);
   void found_First(cState* p, bool top);
   void found_Masked(cState* p);
   void clear_Mask();
 
   // Encoder side and decoder side of each coding step; false on escape.
+  bool enc_Symbol(cRangeEncoder& rc, int sym);
   bool enc_Binary(cRangeEncoder& rc, int sym);
   bool enc_First(cRangeEncoder& rc, int sym);
   bool enc_First_Split(cRangeEncoder& rc, int sym);
@@ -133,10 +149,7 @@ private:
   uint16_t apmMasked_[72][33] = {};
   uint16_t* apmCtx_ = nullptr;
   int apmW_ = 0;
-  // The top decision is refined while that codes shorter than the plain
-  // frequencies; while off, every 16th symbol still samples it.
-  bool topOn_ = true;
-  uint32_t topTick_ = 0, topSamples_ = 0, topCostRef_ = 0, topCostRaw_ = 0;
+  cSwitch top_;  // the refined top decision of the first context
 };
 
 }  // namespace pmd
