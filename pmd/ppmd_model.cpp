@@ -104,6 +104,13 @@ bool cModel::init(uint32_t arenaBytes, int order) {
     ns2BSIndx_[i] = static_cast<uint8_t>(i == 0 ? 0 : i == 1 ? 2 : i <= 10 ? 4 : 6);
     hb2Flag_[i] = static_cast<uint8_t>(i < 0x40 ? 0 : 8);
   }
+  // Classes of the refinement rows: symbols in the first context, unmasked
+  // and masked symbols in a masked one.
+  for (int n = 0; n <= 256; ++n) {
+    topClass_[n] = static_cast<uint8_t>(n <= 8 ? std::max(n - 2, 0) : n <= 16 ? 7 : n <= 32 ? 8 : n <= 64 ? 9 : 10);
+    maskedClass_[n] = static_cast<uint8_t>(n <= 6 ? std::max(n - 1, 0) : n <= 12 ? 6 : n <= 24 ? 7 : 8);
+  }
+  for (int n = 0; n < 256; ++n) maskedCount_[n] = static_cast<uint8_t>(n <= 1 ? 0 : n <= 3 ? 1 : n <= 8 ? 2 : 3);
   // Symbol-count classes for the escape contexts: 0,1,2, then ever wider.
   int i = 0;
   for (; i < 3; ++i) ns2Indx_[i] = static_cast<uint8_t>(i);
@@ -447,40 +454,39 @@ inline int cModel::ln256(uint32_t x) const {
 }
 
 // Interpolated look-up in a refinement row for the probability a / (a + b),
-// taken in the logistic domain (no division); returns 15 bits, away from 0 and 1.
-inline uint32_t cModel::refine(uint16_t* row, uint32_t a, uint32_t b) {
-  const int st = std::clamp(ln256(a) - ln256(b), -2047, 2047) + 2048;  // 1..4095
-  apmCtx_ = row + (st >> 7);
-  apmW_ = st & 127;
-  const uint32_t p = (apmCtx_[0] * (128 - apmW_) + apmCtx_[1] * apmW_) >> 8;
-  return std::clamp(p, 32u, 32768u - 32u);
+// taken in the logistic domain (no division): 15 bits, away from 0 and 1.
+inline cRefined cModel::refine(uint16_t* row, uint32_t a, uint32_t b) const {
+  cRefined r;
+  r.lnA = ln256(a);
+  r.lnB = ln256(b);
+  const int st = std::clamp(r.lnA - r.lnB, -2047, 2047) + 2048;  // 1..4095
+  r.cell = row + (st >> 7);
+  r.w = st & 127;
+  r.p = std::clamp((r.cell[0] * (128u - r.w) + r.cell[1] * uint32_t(r.w)) >> 8, 32u, 32768u - 32u);
+  return r;
 }
 
 // Probability that the symbol is the first (most frequent) one of the first
 // context, by symbol count, last outcome, byte class and maximal order.
-inline uint32_t cModel::top_Refine(uint32_t freq0, uint32_t summ) {
-  const uint32_t ns = minCtx_->numStats;
-  const int nsc = ns <= 8 ? ns - 2 : ns <= 16 ? 7 : ns <= 32 ? 8 : ns <= 64 ? 9 : 10;
-  const int c = ((nsc * 2 + prevSuccess_) * 2 + (hiBitsFlag_ ? 1 : 0)) * 2 + (orderFall_ == 0);
+inline cRefined cModel::top_Refine(uint32_t freq0, uint32_t summ) {
+  const int c = ((topClass_[minCtx_->numStats] * 2 + prevSuccess_) * 2 + (hiBitsFlag_ ? 1 : 0)) * 2 + (orderFall_ == 0);
   return refine(apmTop_[c], freq0, summ - freq0);
 }
 
 // Same for the first unmasked symbol of a masked context, by the numbers of
 // unmasked and masked symbols.
-inline uint32_t cModel::masked_Refine(uint32_t freq0, uint32_t all, int unmasked) {
-  const int uc = unmasked <= 6 ? unmasked - 1 : unmasked <= 12 ? 6 : unmasked <= 24 ? 7 : 8;
-  const int mk = numMasked_ <= 1 ? 0 : numMasked_ <= 3 ? 1 : numMasked_ <= 8 ? 2 : 3;
-  const int c = (uc * 4 + mk) * 2 + (hiBitsFlag_ ? 1 : 0);
+inline cRefined cModel::masked_Refine(uint32_t freq0, uint32_t all, int unmasked) {
+  const int c = (maskedClass_[unmasked] * 4 + maskedCount_[std::min(numMasked_, 255)]) * 2 + (hiBitsFlag_ ? 1 : 0);
   return refine(apmMasked_[c], freq0, all - freq0);
 }
 
-// Moves the two cells of the last look-up towards the outcome, each by its
-// share of the interpolation.
-void cModel::apm_Update(int bit) {
-  uint32_t target = bit ? 0 : 65535;
-  uint16_t* t = apmCtx_;
-  t[0] = static_cast<uint16_t>(t[0] + (((int(target) - int(t[0])) * (128 - apmW_)) >> (kApmRate + 7)));
-  t[1] = static_cast<uint16_t>(t[1] + (((int(target) - int(t[1])) * apmW_) >> (kApmRate + 7)));
+// Moves the two cells of a look-up towards the outcome, each by its share of
+// the interpolation.
+inline void apm_Update(const cRefined& r, int bit) {
+  const int target = bit ? 0 : 65535;
+  uint16_t* t = r.cell;
+  t[0] = static_cast<uint16_t>(t[0] + (((target - int(t[0])) * (128 - r.w)) >> (cModel::kApmRate + 7)));
+  t[1] = static_cast<uint16_t>(t[1] + (((target - int(t[1])) * r.w) >> (cModel::kApmRate + 7)));
 }
 
 bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
@@ -508,9 +514,9 @@ bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
 
 // Adds the costs of one refined decision and of its plain coding, in units
 // of ln/256, and every 1024 samples sets the switch by the cheaper one.
-void cModel::account(cSwitch& sw, uint32_t pt, uint32_t freq0, uint32_t summ, int bit) {
-  sw.costRef += static_cast<uint32_t>(lnScale_ - ln256(bit ? 32768 - pt : pt));
-  sw.costRaw += static_cast<uint32_t>(ln256(summ) - ln256(bit ? summ - freq0 : freq0));
+inline void cModel::account(cSwitch& sw, const cRefined& r, uint32_t summ, int bit) {
+  sw.costRef += static_cast<uint32_t>(lnScale_ - ln256(bit ? 32768 - r.p : r.p));
+  sw.costRaw += static_cast<uint32_t>(ln256(summ) - (bit ? r.lnB : r.lnA));
   if (++sw.samples == 1024) {
     sw.on = sw.costRef + sw.costRef / 256 < sw.costRaw;
     sw.wait = sw.gap = sw.on ? 1 : cSwitch::kOffGap;
@@ -551,11 +557,11 @@ inline bool cModel::enc_First_Rest(cRangeEncoder& rc, int sym, uint32_t lo, uint
   cState* p = stats(mc);
   const uint32_t summ = mc->u.m.summFreq;
   const uint32_t lo = p->freq;
-  const uint32_t pt = top_Refine(lo, summ);
+  const cRefined r = top_Refine(lo, summ);
   const int bit = p->sym == sym ? 0 : 1;
-  rc.encode_Bit15(pt, bit);
-  apm_Update(bit);
-  account(top_, pt, lo, summ, bit);
+  apm_Update(r, bit);
+  account(top_, r, summ, bit);
+  rc.encode_Bit15(r.p, bit);
   if (bit == 0) {
     prevSuccess_ = (2 * lo > summ);
     runLength_ += prevSuccess_;
@@ -624,16 +630,16 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   cSee* see = esc_Context(unmasked, escFreq);
   const uint32_t all = total + escFreq;
   const uint32_t f0 = first->freq;
-  const uint32_t pt = masked_Refine(f0, all, unmasked);
+  const cRefined r = masked_Refine(f0, all, unmasked);
   if (hit == first) {
-    rc.encode_Bit15(pt, 0);
-    apm_Update(0);
+    apm_Update(r, 0);
+    rc.encode_Bit15(r.p, 0);
     see->hit();
     found_Masked(hit);
     return true;
   }
-  rc.encode_Bit15(pt, 1);
-  apm_Update(1);
+  apm_Update(r, 1);
+  rc.encode_Bit15(r.p, 1);
   if (hit) {
     rc.encode(lo - f0, hit->freq, all - f0);
     see->hit();
@@ -731,10 +737,10 @@ inline int cModel::dec_First_Rest(cRangeDecoder& rc, uint32_t count, uint32_t hi
   cState* p = stats(mc);
   const uint32_t summ = mc->u.m.summFreq;
   const uint32_t top = p->freq;
-  const uint32_t pt = top_Refine(top, summ);
-  const int bit = rc.decode_Bit15(pt);
-  apm_Update(bit);
-  account(top_, pt, top, summ, bit);
+  const cRefined r = top_Refine(top, summ);
+  const int bit = rc.decode_Bit15(r.p);
+  apm_Update(r, bit);
+  account(top_, r, summ, bit);
   if (bit == 0) {
     prevSuccess_ = (2 * top > summ);
     runLength_ += prevSuccess_;
@@ -801,9 +807,9 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   cSee* see = esc_Context(unmasked, escFreq);
   const uint32_t all = total + escFreq;
   const uint32_t f0 = cand[0]->freq;
-  const uint32_t pt = masked_Refine(f0, all, unmasked);
-  const int bit = rc.decode_Bit15(pt);
-  apm_Update(bit);
+  const cRefined r = masked_Refine(f0, all, unmasked);
+  const int bit = rc.decode_Bit15(r.p);
+  apm_Update(r, bit);
   if (bit == 0) {
     see->hit();
     int sym = cand[0]->sym;

@@ -74,6 +74,15 @@ struct cSwitch {
   }
 };
 
+// One look-up in a refinement row: the probability, the cell pair and its
+// interpolation weight (for the update), and the two logarithms it came from.
+struct cRefined {
+  uint16_t* cell;
+  int w;
+  uint32_t p;
+  int lnA, lnB;
+};
+
 // Model memory for `length` input bytes at `order`; the decoder derives the
 // same figure from its capacity.
 uint32_t arena_Bytes(int32_t length, int32_t order);
@@ -102,11 +111,10 @@ private:
   void next_Context();
   uint16_t* bin_Prob();
   int ln256(uint32_t x) const;
-  uint32_t refine(uint16_t* row, uint32_t a, uint32_t b);
-  void apm_Update(int bit);
-  uint32_t masked_Refine(uint32_t freq0, uint32_t all, int unmasked);
-  uint32_t top_Refine(uint32_t freq0, uint32_t summ);
-  void account(cSwitch& sw, uint32_t pt, uint32_t freq0, uint32_t summ, int bit);
+  cRefined refine(uint16_t* row, uint32_t a, uint32_t b) const;
+  cRefined masked_Refine(uint32_t freq0, uint32_t all, int unmasked);
+  cRefined top_Refine(uint32_t freq0, uint32_t summ);
+  void account(cSwitch& sw, const cRefined& r, uint32_t summ, int bit);
   cSee* esc_Context(int diff, uint32_t& escFreq);
   void found_First(cState* p, bool top);
   void found_Masked(cState* p);
@@ -140,15 +148,17 @@ private:
   cSee see_[25][16] = {};
   cSee dummySee_ = {};
   // Refinement tables: 33 probabilities over the logistic domain per class,
-  // interpolated; apmCtx_/apmW_ remember the cell pair of the last look-up.
+  // interpolated.
+public:
   static constexpr int kApmRate = 6;
+
+private:
   static const int16_t kLn2x256[21];
   const int16_t* lnTab_ = nullptr;
   int lnScale_ = 0;  // ln256(32768), the scale of the refined probabilities
   uint16_t apmTop_[88][33] = {};
   uint16_t apmMasked_[72][33] = {};
-  uint16_t* apmCtx_ = nullptr;
-  int apmW_ = 0;
+  uint8_t topClass_[257] = {}, maskedClass_[257] = {}, maskedCount_[256] = {};
   cSwitch top_;  // the refined top decision of the first context
 };
 
