@@ -7,8 +7,9 @@
 #
 # Sizes: our stream bytes; 7-Zip's archive bytes less the archive of a one-byte
 # file of the same name (its headers). Speeds: MB/s (10^6 bytes) of CPU time
-# (user + system), median of RUNS runs; for 7-Zip the CPU time of a one-byte
-# run (process start, archive handling) is subtracted. Totals use summed sizes
+# (user + system), median of RUNS runs, ours and 7-Zip's taking turns; for
+# 7-Zip the CPU time of a one-byte run (process start, archive handling) is
+# subtracted. Totals use summed sizes
 # and summed times per corpus and order. Prints one Markdown table.
 set -euo pipefail
 command -v perf >/dev/null || { echo "needs perf (linux-perf) for CPU times" >&2; exit 1; }
@@ -50,10 +51,9 @@ for o in $ORDERS; do
   # One-byte baseline per model memory: headers and fixed CPU cost of 7-Zip.
   declare -A baseEnc=() baseDec=()
   for f in "${FILES[@]}"; do
-    # Ours and 7-Zip one after the other per file, so that both see the same load.
-    IFS=$'\t' read -r f n ours mib te td ok < <("$BENCH" -r "$RUNS" "$o" "$f") || continue
-    [ "$ok" = ok ] || echo "ROUND TRIP FAILED: $f order $o" >&2
+    # Ours and 7-Zip take turns run by run, so that both see the same load.
     name=$(basename "$f")
+    mib=$("$BENCH" --arena "$o" "$(stat -c %s "$f")")
     mkdir -p "$TMP/one"; printf 'x' >"$TMP/one/$name"
     rm -f "$TMP/one.7z"; "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/one.7z" "$TMP/one/$name" >/dev/null
     over=$(stat -c %s "$TMP/one.7z"); rm -f "$TMP/one/$name"
@@ -66,12 +66,17 @@ for o in $ORDERS; do
       done
       baseEnc[$mib]=$(echo "$es" | median); baseDec[$mib]=$(echo "$ds" | median)
     fi
-    es=""; ds=""
+    es=""; ds=""; oe=""; od=""; ok=ok
     for r in $(seq "$RUNS"); do
+      IFS=$'\t' read -r _ n ours _ te td rok < <("$BENCH" -r 1 "$o" "$f") || { rok=FAIL; }
+      [ "$rok" = ok ] || ok=FAIL
+      oe="$oe $te"; od="$od $td"
       rm -f "$TMP/a.7z"
       es="$es $(cpu_Of "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/a.7z" "$f")"
       ds="$ds $(cpu_Of "$SZ" t "$TMP/a.7z")"
     done
+    [ "$ok" = ok ] || echo "ROUND TRIP FAILED: $f order $o" >&2
+    te=$(echo "$oe" | median); td=$(echo "$od" | median)
     "$SZ" t "$TMP/a.7z" >/dev/null || echo "7-Zip test failed: $f" >&2
     sz=$(( $(stat -c %s "$TMP/a.7z") - over ))
     e7=$(echo "$es" | median); d7=$(echo "$ds" | median)
