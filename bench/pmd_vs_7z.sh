@@ -9,8 +9,8 @@
 # file of the same name (its headers). Speeds: MB/s (10^6 bytes) of CPU time
 # (user + system), median of RUNS runs, ours and 7-Zip's taking turns; for
 # 7-Zip the CPU time of a one-byte run (process start, archive handling) is
-# subtracted. Totals use summed sizes
-# and summed times per corpus and order. Prints one Markdown table.
+# subtracted. Totals use summed sizes and summed times per corpus and order.
+# Prints one Markdown table.
 set -euo pipefail
 command -v perf >/dev/null || { echo "needs perf (linux-perf) for CPU times" >&2; exit 1; }
 cd "$(dirname "$0")/.."
