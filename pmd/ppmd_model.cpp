@@ -482,11 +482,11 @@ inline cRefined cModel::masked_Refine(uint32_t freq0, uint32_t all, int unmasked
 
 // Moves the two cells of a look-up towards the outcome, each by its share of
 // the interpolation.
-inline void apm_Update(const cRefined& r, int bit) {
+inline void cModel::apm_Update(const cRefined& r, int bit) {
   const int target = bit ? 0 : 65535;
   uint16_t* t = r.cell;
-  t[0] = static_cast<uint16_t>(t[0] + (((target - int(t[0])) * (128 - r.w)) >> (cModel::kApmRate + 7)));
-  t[1] = static_cast<uint16_t>(t[1] + (((target - int(t[1])) * r.w) >> (cModel::kApmRate + 7)));
+  t[0] = static_cast<uint16_t>(t[0] + (((target - int(t[0])) * (128 - r.w)) >> (kApmRate + 7)));
+  t[1] = static_cast<uint16_t>(t[1] + (((target - int(t[1])) * r.w) >> (kApmRate + 7)));
 }
 
 bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {

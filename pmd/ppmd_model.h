@@ -114,6 +114,7 @@ private:
   cRefined refine(uint16_t* row, uint32_t a, uint32_t b) const;
   cRefined masked_Refine(uint32_t freq0, uint32_t all, int unmasked);
   cRefined top_Refine(uint32_t freq0, uint32_t summ);
+  static void apm_Update(const cRefined& r, int bit);
   void account(cSwitch& sw, const cRefined& r, uint32_t summ, int bit);
   cSee* esc_Context(int diff, uint32_t& escFreq);
   void found_First(cState* p, bool top);
@@ -149,10 +150,7 @@ private:
   cSee dummySee_ = {};
   // Refinement tables: 33 probabilities over the logistic domain per class,
   // interpolated.
-public:
   static constexpr int kApmRate = 6;
-
-private:
   static const int16_t kLn2x256[21];
   const int16_t* lnTab_ = nullptr;
   int lnScale_ = 0;  // ln256(32768), the scale of the refined probabilities
