@@ -7,10 +7,10 @@
 #
 # Sizes: our stream bytes; 7-Zip's archive bytes less the archive of a one-byte
 # file of the same name (its headers). Speeds: MB/s (10^6 bytes) of CPU time
-# (user + system), median of RUNS runs, ours and 7-Zip's taking turns; for
-# 7-Zip the CPU time of a one-byte run (process start, archive handling) is
-# subtracted. Totals use summed sizes and summed times per corpus and order.
-# Prints one Markdown table.
+# (user + system), median of RUNS runs, ours and 7-Zip's taking turns; from
+# each 7-Zip run the CPU time of a one-byte run of the same turn (process
+# start, archive handling) is subtracted. Totals use summed sizes and summed times per corpus and order.
+# Prints Markdown tables: per file, totals, and totals by file size.
 set -euo pipefail
 command -v perf >/dev/null || { echo "needs perf (linux-perf) for CPU times" >&2; exit 1; }
 cd "$(dirname "$0")/.."
@@ -48,8 +48,6 @@ cpu_Of() {
 median() { tr ' ' '\n' | sed '/^$/d' | sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 
 for o in $ORDERS; do
-  # One-byte baseline per model memory: headers and fixed CPU cost of 7-Zip.
-  declare -A baseEnc=() baseDec=()
   for f in "${FILES[@]}"; do
     # Ours and 7-Zip take turns run by run, so that both see the same load.
     name=$(basename "$f")
@@ -57,36 +55,32 @@ for o in $ORDERS; do
     mkdir -p "$TMP/one"; printf 'x' >"$TMP/one/$name"
     rm -f "$TMP/one.7z"; "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/one.7z" "$TMP/one/$name" >/dev/null
     over=$(stat -c %s "$TMP/one.7z"); rm -f "$TMP/one/$name"
-    if [ -z "${baseEnc[$mib]:-}" ]; then
-      es=""; ds=""
-      for r in $(seq "$RUNS"); do
-        printf 'x' >"$TMP/one/b"; rm -f "$TMP/b.7z"
-        es="$es $(cpu_Of "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/b.7z" "$TMP/one/b")"
-        ds="$ds $(cpu_Of "$SZ" t "$TMP/b.7z")"
-      done
-      baseEnc[$mib]=$(echo "$es" | median); baseDec[$mib]=$(echo "$ds" | median)
-    fi
     es=""; ds=""; oe=""; od=""; ok=ok
     for r in $(seq "$RUNS"); do
       IFS=$'\t' read -r _ n ours _ te td rok < <("$BENCH" -r 1 "$o" "$f") || { rok=FAIL; }
       [ "$rok" = ok ] || ok=FAIL
       oe="$oe $te"; od="$od $td"
-      rm -f "$TMP/a.7z"
-      es="$es $(cpu_Of "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/a.7z" "$f")"
-      ds="$ds $(cpu_Of "$SZ" t "$TMP/a.7z")"
+      # 7-Zip's fixed cost is measured in the same turn and taken off each run
+      # (a baseline measured once carries its error into every small file).
+      printf 'x' >"$TMP/one/b"; rm -f "$TMP/a.7z" "$TMP/b.7z"
+      be=$(cpu_Of "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/b.7z" "$TMP/one/b")
+      fe=$(cpu_Of "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/a.7z" "$f")
+      bd=$(cpu_Of "$SZ" t "$TMP/b.7z")
+      fd=$(cpu_Of "$SZ" t "$TMP/a.7z")
+      es="$es $(awk -v a="$fe" -v b="$be" 'BEGIN {printf "%.6f", a - b}')"
+      ds="$ds $(awk -v a="$fd" -v b="$bd" 'BEGIN {printf "%.6f", a - b}')"
     done
     [ "$ok" = ok ] || echo "ROUND TRIP FAILED: $f order $o" >&2
     te=$(echo "$oe" | median); td=$(echo "$od" | median)
     "$SZ" t "$TMP/a.7z" >/dev/null || echo "7-Zip test failed: $f" >&2
     sz=$(( $(stat -c %s "$TMP/a.7z") - over ))
     e7=$(echo "$es" | median); d7=$(echo "$ds" | median)
-    e7=$(awk -v a="$e7" -v b="${baseEnc[$mib]}" 'BEGIN {d = a - b; printf "%.6f", (d > 0.00001) ? d : 0.00001}')
-    d7=$(awk -v a="$d7" -v b="${baseDec[$mib]}" 'BEGIN {d = a - b; printf "%.6f", (d > 0.00001) ? d : 0.00001}')
+    e7=$(awk -v d="$e7" 'BEGIN {printf "%.6f", (d > 0.00001) ? d : 0.00001}')
+    d7=$(awk -v d="$d7" 'BEGIN {printf "%.6f", (d > 0.00001) ? d : 0.00001}')
     corp=general; case "$f" in */russian/*) corp=russian ;; esac
     rel=${f#"$CORPUS"/}
     printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$corp" "$rel" "$o" "$n" "$ours" "$sz" "$te" "$td" "$e7" "$d7" >>"$ROWS"
   done
-  unset baseEnc baseDec
 done
 
 awk -F'\t' '
@@ -96,6 +90,9 @@ function mbs(bytes, sec) { return sec > 0 ? sprintf("%.2f", bytes / sec / 1e6) :
          mbs($4, $7), mbs($4, $9), mbs($4, $8), mbs($4, $10)
   k = $1 " " $3; if (!(k in N)) keys[++nk] = k
   N[k] += $4; O[k] += $5; Z[k] += $6; TE[k] += $7; TD[k] += $8; ZE[k] += $9; ZD[k] += $10
+  # The same by file size: the fixed and start-up costs weigh most on small files.
+  c = k " " ($4 < 50000 ? "<50K" : $4 < 500000 ? "50K-500K" : ">=500K")
+  CF[c]++; CN[c] += $4; CO[c] += $5; CZ[c] += $6; CTE[c] += $7; CTD[c] += $8; CZE[c] += $9; CZD[c] += $10
 }
 BEGIN {
   print "| file | order | bytes | ours | 7-Zip | ours/7-Zip | our enc MB/s | 7-Zip enc MB/s | our dec MB/s | 7-Zip dec MB/s |"
@@ -109,5 +106,15 @@ END {
     k = keys[i]; split(k, p, " ")
     printf "| **%s** | %s | %d | %d | %d | %.4f | %s | %s | %s | %s | %.2f | %.2f |\n", p[1], p[2], N[k], O[k], Z[k], O[k] / Z[k],
            mbs(N[k], TE[k]), mbs(N[k], ZE[k]), mbs(N[k], TD[k]), mbs(N[k], ZD[k]), ZE[k] / TE[k], ZD[k] / TD[k]
+  }
+  print ""
+  print "| by file size | order | size | files | bytes | ours/7-Zip | enc speed ratio | dec speed ratio |"
+  print "|---|---:|---|---:|---:|---:|---:|---:|"
+  split("<50K 50K-500K >=500K", sizes, " ")
+  for (i = 1; i <= nk; ++i) for (j = 1; j <= 3; ++j) {
+    c = keys[i] " " sizes[j]; if (!(c in CN)) continue
+    split(c, p, " ")
+    printf "| %s | %s | %s | %d | %d | %.4f | %.2f | %.2f |\n", p[1], p[2], p[3], CF[c], CN[c], CO[c] / CZ[c],
+           (CTE[c] > 0 ? CZE[c] / CTE[c] : 0), (CTD[c] > 0 ? CZD[c] / CTD[c] : 0)
   }
 }' "$ROWS"
