@@ -9,7 +9,8 @@
 # file of the same name (its headers). Speeds: MB/s (10^6 bytes) of CPU time
 # (user + system), median of RUNS runs, ours and 7-Zip's taking turns; from
 # each 7-Zip run the CPU time of a one-byte run of the same turn (process
-# start, archive handling) is subtracted. Totals use summed sizes and summed times per corpus and order.
+# start, archive handling) is subtracted. Totals use summed sizes and summed
+# times per corpus and order.
 # Prints Markdown tables: per file, totals, and totals by file size.
 set -euo pipefail
 command -v perf >/dev/null || { echo "needs perf (linux-perf) for CPU times" >&2; exit 1; }
@@ -52,18 +53,17 @@ for o in $ORDERS; do
     # Ours and 7-Zip take turns run by run, so that both see the same load.
     name=$(basename "$f")
     mib=$("$BENCH" --arena "$o" "$(stat -c %s "$f")")
-    mkdir -p "$TMP/one"; printf 'x' >"$TMP/one/$name"
-    rm -f "$TMP/one.7z"; "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/one.7z" "$TMP/one/$name" >/dev/null
-    over=$(stat -c %s "$TMP/one.7z"); rm -f "$TMP/one/$name"
+    mkdir -p "$TMP/one"
     es=""; ds=""; oe=""; od=""; ok=ok
     for r in $(seq "$RUNS"); do
       IFS=$'\t' read -r _ n ours _ te td rok < <("$BENCH" -r 1 "$o" "$f") || { rok=FAIL; }
       [ "$rok" = ok ] || ok=FAIL
       oe="$oe $te"; od="$od $td"
       # 7-Zip's fixed cost is measured in the same turn and taken off each run
-      # (a baseline measured once carries its error into every small file).
-      printf 'x' >"$TMP/one/b"; rm -f "$TMP/a.7z" "$TMP/b.7z"
-      be=$(cpu_Of "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/b.7z" "$TMP/one/b")
+      # (a baseline measured once carries its error into every small file);
+      # the one-byte archive has the file's name, so it also gives the headers.
+      printf 'x' >"$TMP/one/$name"; rm -f "$TMP/a.7z" "$TMP/b.7z"
+      be=$(cpu_Of "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/b.7z" "$TMP/one/$name")
       fe=$(cpu_Of "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/a.7z" "$f")
       bd=$(cpu_Of "$SZ" t "$TMP/b.7z")
       fd=$(cpu_Of "$SZ" t "$TMP/a.7z")
@@ -73,7 +73,7 @@ for o in $ORDERS; do
     [ "$ok" = ok ] || echo "ROUND TRIP FAILED: $f order $o" >&2
     te=$(echo "$oe" | median); td=$(echo "$od" | median)
     "$SZ" t "$TMP/a.7z" >/dev/null || echo "7-Zip test failed: $f" >&2
-    sz=$(( $(stat -c %s "$TMP/a.7z") - over ))
+    sz=$(( $(stat -c %s "$TMP/a.7z") - $(stat -c %s "$TMP/b.7z") )); rm -f "$TMP/one/$name"
     e7=$(echo "$es" | median); d7=$(echo "$ds" | median)
     e7=$(awk -v d="$e7" 'BEGIN {printf "%.6f", (d > 0.00001) ? d : 0.00001}')
     d7=$(awk -v d="$d7" 'BEGIN {printf "%.6f", (d > 0.00001) ? d : 0.00001}')
