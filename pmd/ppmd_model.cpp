@@ -519,7 +519,7 @@ inline void cModel::account(cSwitch& sw, const cRefined& r, uint32_t summ, int b
   sw.costRaw += static_cast<uint32_t>(ln256(summ) - (bit ? r.lnB : r.lnA));
   if (++sw.samples == 1024) {
     sw.on = sw.costRef + sw.costRef / 256 < sw.costRaw;
-    sw.wait = sw.gap = sw.on ? 1 : cSwitch::kOffGap;
+    sw.wait = sw.gap = sw.on ? 1 : sw.offGap;
     sw.samples = 0;
     sw.costRef = sw.costRaw = 0;
   }
@@ -629,8 +629,21 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   uint32_t escFreq;
   cSee* see = esc_Context(unmasked, escFreq);
   const uint32_t all = total + escFreq;
+  if (!masked_.take()) {  // plain: one interval of all unmasked symbols and the escape
+    if (hit) {
+      rc.encode(lo, hit->freq, all);
+      see->hit();
+      found_Masked(hit);
+      return true;
+    }
+    rc.encode(total, escFreq, all);
+    see->summ = static_cast<uint16_t>(see->summ + all);
+    numMasked_ += unmasked;
+    return false;
+  }
   const uint32_t f0 = first->freq;
   const cRefined r = masked_Refine(f0, all, unmasked);
+  account(masked_, r, all, hit == first ? 0 : 1);
   if (hit == first) {
     apm_Update(r, 0);
     rc.encode_Bit15(r.p, 0);
@@ -806,22 +819,29 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   uint32_t escFreq;
   cSee* see = esc_Context(unmasked, escFreq);
   const uint32_t all = total + escFreq;
-  const uint32_t f0 = cand[0]->freq;
-  const cRefined r = masked_Refine(f0, all, unmasked);
-  const int bit = rc.decode_Bit15(r.p);
-  apm_Update(r, bit);
-  if (bit == 0) {
-    see->hit();
-    int sym = cand[0]->sym;
-    found_Masked(cand[0]);
-    return sym;
+  // Refined: first unmasked symbol or not, then the others and the escape;
+  // plain: all of them in one interval.
+  uint32_t f0 = 0, rest = all;
+  int k = 0;
+  if (masked_.take()) {
+    f0 = cand[0]->freq;
+    const cRefined r = masked_Refine(f0, all, unmasked);
+    const int bit = rc.decode_Bit15(r.p);
+    apm_Update(r, bit);
+    account(masked_, r, all, bit);
+    if (bit == 0) {
+      see->hit();
+      int sym = cand[0]->sym;
+      found_Masked(cand[0]);
+      return sym;
+    }
+    rest = all - f0;
+    k = 1;
   }
-  const uint32_t rest = all - f0;
   const uint32_t count = rc.threshold(rest);
   if (count >= rest) return -2;
   if (count < total - f0) {
     uint32_t hi = 0;
-    int k = 1;
     while ((hi += cand[k]->freq) <= count) ++k;
     cState* hit = cand[k];
     rc.decode(hi - hit->freq, hit->freq);
