@@ -629,37 +629,27 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   uint32_t escFreq;
   cSee* see = esc_Context(unmasked, escFreq);
   const uint32_t all = total + escFreq;
-  if (!masked_.take()) {  // plain: one interval of all unmasked symbols and the escape
-    if (hit) {
-      rc.encode(lo, hit->freq, all);
-      see->hit();
-      found_Masked(hit);
-      return true;
-    }
-    rc.encode(total, escFreq, all);
-    see->summ = static_cast<uint16_t>(see->summ + all);
-    numMasked_ += unmasked;
-    return false;
+  // Refined: first unmasked symbol or not, then the others and the escape;
+  // plain: all of them in one interval.
+  uint32_t base = 0, scale = all;
+  const bool refined = masked_.take();
+  if (refined) {
+    const uint32_t f0 = first->freq;
+    const int bit = hit == first ? 0 : 1;
+    const cRefined r = masked_Refine(f0, all, unmasked);
+    apm_Update(r, bit);
+    account(masked_, r, all, bit);
+    rc.encode_Bit15(r.p, bit);
+    base = f0;
+    scale = all - f0;
   }
-  const uint32_t f0 = first->freq;
-  const cRefined r = masked_Refine(f0, all, unmasked);
-  account(masked_, r, all, hit == first ? 0 : 1);
-  if (hit == first) {
-    apm_Update(r, 0);
-    rc.encode_Bit15(r.p, 0);
-    see->hit();
-    found_Masked(hit);
-    return true;
-  }
-  apm_Update(r, 1);
-  rc.encode_Bit15(r.p, 1);
   if (hit) {
-    rc.encode(lo - f0, hit->freq, all - f0);
+    if (!refined || hit != first) rc.encode(lo - base, hit->freq, scale);
     see->hit();
     found_Masked(hit);
     return true;
   }
-  rc.encode(total - f0, escFreq, all - f0);
+  rc.encode(total - base, escFreq, scale);
   see->summ = static_cast<uint16_t>(see->summ + all);
   numMasked_ += unmasked;
   return false;
