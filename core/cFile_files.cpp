@@ -52,6 +52,15 @@ size_t last_Separator(const std::string& name) {
   return p;
 }
 
+// The extension dot: the last "." of the name part. A dot in a folder name
+// ("dir.x/file") is no extension.
+size_t ext_Dot(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return dot;
+  const size_t sep = name.find_last_of("/\\:");
+  return sep != std::string::npos && sep > dot ? std::string::npos : dot;
+}
+
 mode_t current_Umask() {
   mode_t m = ::umask(0);
   ::umask(m);
@@ -386,6 +395,9 @@ void cFile::get_list_Dir(const std::string& nameDir) {
 }
 
 SS cFile::get_Dir(const std::string& nameDir, const std::string& maska) {
+  // get_list_Dir accumulates; a listing starts from an empty list so that a
+  // second call does not return the first call's names again.
+  listFiles.clear();
   get_list_Dir(nameDir);
   SS out;
   for (const auto& f : listFiles)
@@ -411,15 +423,14 @@ std::string cFile::getNameExt(const std::string& nameFile, bool flagLowCase) {
 }
 
 std::string cFile::getName(const std::string& nameFile) {
-  size_t dot = nameFile.rfind('.');
-  size_t end = dot == std::string::npos ? nameFile.size() : dot;
-  std::string head = nameFile.substr(0, end);
-  size_t sep = head.find_last_of("/\\:");
+  const size_t dot = ext_Dot(nameFile);
+  const std::string head = nameFile.substr(0, dot == std::string::npos ? nameFile.size() : dot);
+  const size_t sep = head.find_last_of("/\\:");
   return sep == std::string::npos ? head : head.substr(sep + 1);
 }
 
 std::string cFile::getExt(const std::string& nameFile, bool flagLowCase) {
-  size_t dot = nameFile.rfind('.');
+  const size_t dot = ext_Dot(nameFile);
   if (dot == std::string::npos) return "";
   std::string r = trim(nameFile.substr(dot));
   return flagLowCase ? lower_Ascii(r) : r;
