@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "utf8.h"
+#include "platform/utf8.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "log_view.h"
+#include "platform/log_view.h"
 
 class FormInfo {
 public:

@@ -3,9 +3,9 @@
 
 #include <filesystem>
 
-#include "cFile.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 using testsup::read_File;
 using testsup::write_File;

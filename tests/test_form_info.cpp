@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "FormInfo.h"
-#include "test_support.h"
+#include "core/FormInfo.h"
+#include "support/test_support.h"
 
 namespace {
 
