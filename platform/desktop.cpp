@@ -5,7 +5,7 @@
 #include "desktop.h"
 
 #ifdef SUITE_HAVE_FLTK
-#include <X11/Xlib.h>
+#include <FL/x.H>
 
 #include "log_view_fltk.h"
 #include "msg_box_fltk.h"
@@ -22,13 +22,14 @@ std::string env(const char* name) {
 
 #ifdef SUITE_HAVE_FLTK
 // A DISPLAY that names a server we can open (the toolkit would end the
-// process on one it cannot).
+// process on one it cannot). The connection is kept and handed to the
+// toolkit: a server whose last client leaves resets and refuses the next.
+Display* g_display = nullptr;
+
 bool display_Usable() {
   if (env("DISPLAY").empty()) return false;
-  Display* d = XOpenDisplay(nullptr);
-  if (!d) return false;
-  XCloseDisplay(d);
-  return true;
+  if (!g_display) g_display = XOpenDisplay(nullptr);
+  return g_display != nullptr;
 }
 #endif
 
@@ -49,6 +50,7 @@ std::unique_ptr<iLogView> make_LogView() {
   // Ask the server only when its answer can change the choice.
   const bool asks = forced == "window" || (forced != "terminal" && !fromTerminal);
   if (asks && choose_View(forced, display_Usable(), fromTerminal) == eViewKind::window) {
+    fl_open_display(g_display);
     static cFltkMsgBox box;
     set_MsgBox(&box);
     return std::make_unique<cFltkLogView>();

@@ -11,11 +11,11 @@
 #include <chrono>
 #include <thread>
 
-#include "FormInfo.h"
-#include "desktop.h"
-#include "log_view_fltk.h"
-#include "test_support.h"
-#include "x_display.h"
+#include "core/FormInfo.h"
+#include "platform/desktop.h"
+#include "platform/log_view_fltk.h"
+#include "support/test_support.h"
+#include "support/x_display.h"
 
 using namespace std::chrono_literals;
 using testsup::find_Windows;

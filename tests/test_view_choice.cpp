@@ -1,8 +1,8 @@
 // When the programs show desktop windows and when they keep the terminal.
 #include <gtest/gtest.h>
 
-#include "desktop.h"
-#include "test_support.h"
+#include "platform/desktop.h"
+#include "support/test_support.h"
 
 using platform::choose_View;
 using platform::eViewKind;

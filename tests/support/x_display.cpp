@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <random>
 #include <filesystem>
 #include <sstream>
 
@@ -32,34 +35,67 @@ bool have_Tool(const std::string& tool) {
   return false;
 }
 
+namespace {
+
+// Whether some X server of this machine (in any sandbox sharing the network)
+// already listens on display n: its abstract socket shows in /proc/net/unix.
+bool display_Taken(int n) {
+  std::ifstream in("/proc/net/unix");
+  const std::string tail = "/.X11-unix/X" + std::to_string(n);
+  for (std::string line; std::getline(in, line);)
+    if (line.size() >= tail.size() && line.compare(line.size() - tail.size(), tail.size(), tail) == 0) return true;
+  return std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock");
+}
+
+// Starts Xvfb on display n; returns its pid once it accepts clients, or -1.
+int start_Xvfb(int n) {
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
+  posix_spawn_file_actions_addclose(&fa, fds[0]);
+  // -displayfd: Xvfb writes the number once it is ready.
+  std::vector<std::string> words{"Xvfb", ":" + std::to_string(n), "-displayfd", "1", "-screen", "0", "1024x768x24",
+                                 "-nolisten", "tcp", "-noreset"};
+  std::vector<char*> argv;
+  for (auto& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, "Xvfb", &fa, nullptr, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&fa);
+  close(fds[1]);
+  std::string num;
+  pollfd p{fds[0], POLLIN, 0};
+  while (pid > 0 && poll(&p, 1, 10000) > 0) {
+    char c;
+    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+    num += c;
+  }
+  close(fds[0]);
+  if (pid > 0 && num != std::to_string(n)) {  // it did not come up (number taken meanwhile)
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    pid = -1;
+  }
+  return pid;
+}
+
+}  // namespace
+
 cXDisplay::cXDisplay() {
   if (have_Tool("Xvfb")) {
-    // Xvfb picks a free display number and writes it to the pipe.
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
-    posix_spawn_file_actions_addclose(&fa, fds[0]);
-    std::vector<std::string> words{"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"};
-    std::vector<char*> argv;
-    for (auto& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    pid_t pid;
-    if (posix_spawnp(&pid, "Xvfb", &fa, nullptr, argv.data(), environ) == 0) pid_ = pid;
-    posix_spawn_file_actions_destroy(&fa);
-    close(fds[1]);
-    std::string num;
-    pollfd p{fds[0], POLLIN, 0};
-    while (pid_ > 0 && poll(&p, 1, 10000) > 0) {
-      char c;
-      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-      num += c;
+    // Low numbers are what everybody's servers take first: a random high one
+    // keeps parallel tests, and other people's servers, apart.
+    std::mt19937 rnd(static_cast<unsigned>(getpid()) * 2654435761u ^ static_cast<unsigned>(time(nullptr)));
+    for (int attempt = 0; attempt < 20 && pid_ < 0; ++attempt) {
+      const int n = 300 + static_cast<int>(rnd() % 30000);
+      if (display_Taken(n)) continue;
+      pid_ = start_Xvfb(n);
+      if (pid_ > 0) name_ = ":" + std::to_string(n);
     }
-    close(fds[0]);
-    if (!num.empty()) name_ = ":" + num;
   } else if (const char* d = std::getenv("DISPLAY"); d && *d) {
     name_ = d;
   }
