@@ -289,3 +289,24 @@ TEST_F(LogWindow, BriskKeepsTheWindowOpenAfterAnError) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(text_Of(tmp.file("brisk.log")).find("====аргументы вызова"), std::string::npos);
 }
+
+TEST_F(LogWindow, StopCommandAndDragCaption) {
+  platform::cFltkLogView v;
+  FormInfo f(v);
+  f.flagStopCommand = true;  // pek's "<STOP!>"
+  f.log_Msg("<TIMER!>");
+  f.timer_Tick();
+  EXPECT_TRUE(v.bar_Shown());
+  f.log_Msg("<STOP!>");
+  EXPECT_FALSE(v.bar_Shown());
+  EXPECT_FALSE(f.timerEnabled());
+  EXPECT_NE(v.text().find("таймер остановлен\n"), std::string::npos);
+
+  // Moving the mouse with the left button held renames the window.
+  const std::string id = id_Of(v.window());
+  x_Tool({"xdotool", "mousemove", "--window", id, "100", "200", "mousedown", "1", "mousemove", "--window", id, "160",
+          "240", "mouseup", "1"},
+         pump);
+  for (int i = 0; i < 10; ++i) pump();
+  EXPECT_STREQ(v.window()->label(), "drag");
+}
