@@ -14,6 +14,7 @@
 #include "core/FormInfo.h"
 #include "platform/desktop.h"
 #include "platform/log_view_fltk.h"
+#include "platform/msg_box_fltk.h"
 #include "support/test_support.h"
 #include "support/x_display.h"
 
@@ -309,4 +310,53 @@ TEST_F(LogWindow, StopCommandAndDragCaption) {
          pump);
   for (int i = 0; i < 10; ++i) pump();
   EXPECT_STREQ(v.window()->label(), "drag");
+}
+
+// Message boxes of a window run are dialogs; Return, Esc and the close
+// button give the answer that loses nothing, a click the other one.
+TEST_F(LogWindow, DialogBoxesAnswerSafelyUnlessClicked) {
+  platform::cFltkMsgBox box;
+  platform::set_ProgramName("brisk");
+  int tries = 0;  // a dialog that never shows fails the test instead of hanging it
+  std::function<void(unsigned long)> act;
+  cAt onDialog{[&] {
+    const auto ids = find_Windows("^brisk$");
+    if (ids.size() == 1)
+      act(ids[0]);
+    else if (++tries < 30)
+      Fl::repeat_timeout(0.3, cAt::run, &onDialog);  // not mapped yet
+    else if (Fl::modal())
+      Fl::modal()->hide();
+  }};
+  auto ask = [&](bool safe, std::function<void(unsigned long)> how) {
+    tries = 0;
+    act = how;
+    Fl::add_timeout(0.4, cAt::run, &onDialog);
+    return box.ask_YesNo("Заменить файл?", "", safe);
+  };
+  auto key = [](const char* k) {
+    return [k](unsigned long id) { x_Tool({"xdotool", "windowfocus", "--sync", std::to_string(id), "key", k}); };
+  };
+  for (bool safe : {true, false}) {
+    EXPECT_EQ(ask(safe, key("Escape")), safe);
+    EXPECT_EQ(ask(safe, [&](unsigned long id) {
+                screenshot(safe ? "dialog_safe_yes" : "dialog_safe_no", id);
+                x_Tool({"xdotool", "windowfocus", "--sync", std::to_string(id), "key", "Return"});
+              }),
+              safe);
+    // The other answer's button: "Да" left, "Нет" right.
+    const int x = safe ? 365 : 265;
+    EXPECT_EQ(ask(safe,
+                  [x](unsigned long id) {
+                    x_Tool({"xdotool", "mousemove", "--window", std::to_string(id), std::to_string(x), "86", "click",
+                            "1"});
+                  }),
+              !safe);
+  }
+  tries = 0;
+  act = [](unsigned long id) { x_Tool({"xdotool", "windowfocus", "--sync", std::to_string(id), "key", "Return"}); };
+  Fl::add_timeout(0.4, cAt::run, &onDialog);
+  const auto t = clk::now();
+  box.show("нет файла", "");
+  EXPECT_LT(seconds_Since(t), 10.0);
 }
