@@ -9,6 +9,7 @@
 #include <FL/x.H>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "core/FormInfo.h"
@@ -359,4 +360,15 @@ TEST_F(LogWindow, DialogBoxesAnswerSafelyUnlessClicked) {
   const auto t = clk::now();
   box.show("нет файла", "");
   EXPECT_LT(seconds_Since(t), 10.0);
+}
+
+// "<QUIT!>" (logging off) closes the window at once.
+TEST_F(LogWindow, BriskWithoutLogClosesAtOnce) {
+  testsup::cScratch tmp, work;
+  testsup::write_File(work.file("a.txt"), BB(4000, 'q'));
+  const auto t = clk::now();
+  testsup::cRun r = testsup::run_Program("brisk", "-off " + work.file("a.txt"), tmp.path(), "", window_Env("window"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_LT(seconds_Since(t), 3.0);
+  EXPECT_TRUE(std::filesystem::exists(tmp.file("brisk_out/a.txt-")));
 }
