@@ -14,5 +14,6 @@ int main(int argc, char** argv) {
     line += argv[i];
   }
   platform::cTerminalLogView view;
-  return brisk_Main(line, view);
+  // The arguments come split already: the last one is the path, blanks and all.
+  return brisk_Main(line, view, argc > 1 ? argv[argc - 1] : "");
 }

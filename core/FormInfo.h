@@ -10,12 +10,21 @@
 
 #include "platform/log_view.h"
 
+// An HTML text as plain lines: tags dropped, block tags ending a line, list
+// items marked, the common entities decoded.
+std::string html_To_Text(const std::string& html);
+
 class FormInfo {
 public:
   explicit FormInfo(platform::iLogView& view);
 
   // Commands are exact, case-sensitive strings; anything else is a log line.
   void log_Msg(const std::string& sMsg);
+  // A line that is data (a command line, a file name): never taken for a command.
+  void log_Text(const std::string& sMsg) { append_Text(sMsg, sMsg); }
+  // An HTML text (the help file): the log file keeps it whole, the view shows
+  // it as text without its tags.
+  void log_Html(const std::string& sMsg);
   // Appends the window text to the log file as one record and empties it.
   void flush_Log();
 
@@ -55,7 +64,9 @@ public:
   std::function<std::string()> clock;
 
 private:
-  void append_Text(const std::string& sMsg);
+  // sMsg goes to the window text (and so the log file), shown to the view.
+  void append_Text(const std::string& sMsg, const std::string& shown);
+  void append_Text(const std::string& sMsg) { append_Text(sMsg, sMsg); }
   void events() {}
 
   platform::iLogView& view_;

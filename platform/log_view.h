@@ -25,6 +25,9 @@ public:
   virtual bool interactive() const { return false; }
   // Waits up to `ms` milliseconds for a key (0: just polls).
   virtual eKey wait_Key(int ms) { (void)ms; return eKey::none; }
+  // Drops the keys typed while the work ran: they were meant for nothing
+  // (a close is refused during the work, only a key on the strip stops it).
+  virtual void drop_Typed() {}
 };
 
 // Prints lines to stdout; draws the strip and reads keys when stdin and
@@ -39,6 +42,7 @@ public:
   void hide_Bar() override;
   bool interactive() const override { return tty_; }
   eKey wait_Key(int ms) override;
+  void drop_Typed() override;
 
 private:
   bool tty_ = false;

@@ -70,11 +70,18 @@ std::string slurp(const std::string& path) {
 
 cRun run_Program(const std::string& program, const std::string& args, const std::string& tmpDir,
                  const std::string& cwd, const std::vector<std::string>& extraEnv) {
+  std::vector<std::string> words;
+  std::istringstream in(args);
+  for (std::string w; in >> w;) words.push_back(w);
+  return run_Words(program, words, tmpDir, cwd, extraEnv);
+}
+
+cRun run_Words(const std::string& program, const std::vector<std::string>& args, const std::string& tmpDir,
+               const std::string& cwd, const std::vector<std::string>& extraEnv) {
   cRun r;
   std::string exe = std::string(SUITE_BIN_DIR) + program;
   std::vector<std::string> words{exe};
-  std::istringstream in(args);
-  for (std::string w; in >> w;) words.push_back(w);
+  words.insert(words.end(), args.begin(), args.end());
 
   std::string outPath = tmpDir + "/.run_out", errPath = tmpDir + "/.run_err";
   posix_spawn_file_actions_t fa;
@@ -90,7 +97,10 @@ cRun run_Program(const std::string& program, const std::string& args, const std:
     if (s.rfind("TMPDIR=", 0) == 0 || s.rfind("TMP=", 0) == 0 || s.rfind("tmp=", 0) == 0) continue;
     env.push_back(s);
   }
-  env.push_back("TMPDIR=" + tmpDir);
+  // extraEnv may name another TMPDIR (the output files stay in tmpDir).
+  bool ownTmp = false;
+  for (const auto& e : extraEnv) ownTmp = ownTmp || e.rfind("TMPDIR=", 0) == 0;
+  if (!ownTmp) env.push_back("TMPDIR=" + tmpDir);
   for (const auto& e : extraEnv) env.push_back(e);
   std::vector<char*> argv, envp;
   for (auto& w : words) argv.push_back(w.data());

@@ -42,4 +42,8 @@ struct cRun {
 cRun run_Program(const std::string& program, const std::string& args, const std::string& tmpDir,
                  const std::string& cwd = "", const std::vector<std::string>& extraEnv = {});
 
+// The same with the argument words given one by one (a word may hold blanks).
+cRun run_Words(const std::string& program, const std::vector<std::string>& args, const std::string& tmpDir,
+               const std::string& cwd = "", const std::vector<std::string>& extraEnv = {});
+
 }  // namespace testsup
