@@ -6,6 +6,7 @@
 #include <iterator>
 #include <ctime>
 
+#include "platform/msg_box.h"
 #include "platform/utf8.h"
 #include "safe_file.h"
 
@@ -123,8 +124,13 @@ void FormInfo::flush_Log() {
     }
     std::string record = "\r" + clock() + "\r" + body + "\r\r\n";
     // The log sits in a shared folder: never through a link, never into
-    // another user's file. A failure is ignored like any log-file error.
-    safefile::append_NoFollow(logPath, record);
+    // another user's file.
+    const bool ok = safefile::append_NoFollow(logPath, record);
+    // The work goes on without its log file; the user hears of it once.
+    if (!ok && !logFailed_) {
+      logFailed_ = true;
+      platform::msg("не могу записать лог=" + logPath + ": " + safefile::why());
+    }
   }
   text_.clear();
   textChars_ = 0;

@@ -26,6 +26,7 @@ public:
   // it as text without its tags.
   void log_Html(const std::string& sMsg);
   // Appends the window text to the log file as one record and empties it.
+  // A failed write is reported once per run and never stops the work.
   void flush_Log();
 
   // The log file ("" = none) and whether "<STOP!>" is a command here (pek).
@@ -77,4 +78,5 @@ private:
   bool barLoaded_ = false;
   std::array<bool, 16> bar_{};
   bool quit_ = false;
+  bool logFailed_ = false;  // a failed log write was reported
 };

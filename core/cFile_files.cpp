@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "cFile.h"
 #include "safe_file.h"
@@ -258,8 +257,22 @@ std::string cFile::ReadS(const std::string& nameFile) {
     msg("нет файла");
     return "";
   }
-  std::ifstream f(nameFile, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+  std::string text;
+  FILE* f = std::fopen(nameFile.c_str(), "rb");
+  bool ok = f != nullptr;
+  int err = errno;
+  if (f) {
+    char buf[65536];
+    for (size_t got; (got = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, got);
+    ok = !std::ferror(f);
+    err = errno;
+    std::fclose(f);
+  }
+  if (!ok) {
+    msg("не могу прочитать файл=" + nameFile + ": " + safefile::why(err));
+    return "";
+  }
+  return text;
 }
 
 bool cFile::write_Text(const std::string& nameFile, const std::string& text, bool flagAppend) {

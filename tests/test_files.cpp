@@ -163,6 +163,14 @@ TEST(cFileText, LinesListsAndAppend) {
   EXPECT_EQ(f.listFiles.size(), 4u);
 }
 
+TEST(cFileText, AFailedReadGivesNoTextAndAMessage) {
+  platform::cScopedMsgCapture cap;
+  cFile f;
+  // A regular file whose read fails (EIO at offset 0), whoever runs the test.
+  EXPECT_EQ(f.ReadS("/proc/self/mem"), "");
+  EXPECT_TRUE(cap.box.saw("не могу прочитать файл=/proc/self/mem"));
+}
+
 TEST(cFileCopy, CopyMovesAnExistingTargetAside) {
   testsup::cScratch dir;
   platform::cScopedMsgCapture cap;
