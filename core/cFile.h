@@ -166,6 +166,8 @@ private:
   // one generation on when the user agrees and nothing is there. False: keep all.
   bool clear_Old(const std::string& old);
   bool append_Bytes(const std::string& nameFile, const std::string& bytes);
+  // A file of the temp folder that is a link or another user's: message, true.
+  bool temp_Refused(const std::string& nameFile);
 
   cMassiv m;
   CbClientClass* caller = nullptr;

@@ -35,15 +35,17 @@ bool cFile::in_Temp(const std::string& nameFile) {
   return !tmp.empty() && nameFile.compare(0, tmp.size(), tmp) == 0;
 }
 
+bool cFile::temp_Refused(const std::string& nameFile) {
+  if (!in_Temp(nameFile)) return false;
+  const std::string refusal = safefile::temp_Refusal(nameFile, false);
+  if (refusal.empty()) return false;
+  msg("не пишу в " + nameFile + ": " + refusal);
+  return true;
+}
+
 bool cFile::append_Bytes(const std::string& nameFile, const std::string& bytes) {
   const bool temp = in_Temp(nameFile);
-  if (temp) {
-    const std::string refusal = safefile::temp_Refusal(nameFile, false);
-    if (!refusal.empty()) {
-      msg("не пишу в " + nameFile + ": " + refusal);
-      return false;
-    }
-  }
+  if (temp && temp_Refused(nameFile)) return false;
   const int fd = ::open(nameFile.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | (temp ? O_NOFOLLOW : 0),
                         safefile::mode_For(""));
   if (fd < 0 || !write_All(fd, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())) {
@@ -72,6 +74,9 @@ bool cFile::write_M8(const std::string& nameFile, const BB& bb, bool flagAppend,
     return false;
   }
   if (flagAppend) return append_Bytes(nameFile, std::string(bb.begin(), bb.end()));
+  // In the shared temp folder a link or another user's file under the name is
+  // left alone (renaming over it would be safe, but it is not ours to move).
+  if (temp_Refused(nameFile)) return false;
 
   // The scratch name is short whatever the target's length, and in the same
   // folder so that the final rename is one atomic step. mkstemp creates it

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -211,6 +212,22 @@ TEST_F(FileSafety, TheTempFolderFollowsNoLink) {
   EXPECT_NE(f.make_Temp_Dir(tmp.file("brisk_out")).find("это ссылка"), std::string::npos);
   EXPECT_EQ(f.make_Temp_Dir(tmp.file("pek_out")), "");
   EXPECT_EQ(mode_Of(tmp.file("pek_out")), 0700u);
+
+  // Work files there: a link under the name is neither followed nor moved.
+  const char* was = std::getenv("TMPDIR");
+  const std::string before = was ? was : "";
+  ::setenv("TMPDIR", tmp.path().c_str(), 1);
+  fs::create_symlink(victim, tmp.file("PEKtmp"));
+  EXPECT_FALSE(f.write_M8(tmp.file("PEKtmp"), bytes("x")));
+  EXPECT_FALSE(f.append_File(tmp.file("PEKtmp"), "x"));
+  EXPECT_TRUE(cap.box.saw("не пишу в " + tmp.file("PEKtmp") + ": это ссылка"));
+  EXPECT_TRUE(fs::is_symlink(tmp.file("PEKtmp")));
+  EXPECT_EQ(read_File(victim), bytes("precious"));
+  EXPECT_TRUE(f.write_M8(tmp.file("out.pek0"), bytes("x")));
+  if (was)
+    ::setenv("TMPDIR", before.c_str(), 1);
+  else
+    ::unsetenv("TMPDIR");
 }
 
 TEST(HtmlText, HelpLosesItsTagsButNotItsText) {
@@ -418,4 +435,19 @@ TEST_F(FileSafety, BriskHelpVersionAndACommandAsAFileName) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(exists(work.file("<QUIT!>-")));
   EXPECT_NE(log().find("Архив записан на диск. "), std::string::npos);
+}
+
+TEST_F(FileSafety, BriskDeletesNoGenerationTheUserKept) {
+  const std::string f = work.file("f");
+  write_File(f, BB(3000, 'f'));
+  write_File(f + "-", bytes("PREV"));
+  write_File(f + "-.old", bytes("OLDER"));
+  ::chmod((f + "-.old").c_str(), 0444);
+  write_File(f + "-.old.old", bytes("OLDEST"));
+  cRun r = brisk(f);  // no terminal: the prompts take their safe defaults
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(read_File(f + "-"), bytes("PREV"));
+  EXPECT_EQ(read_File(f + "-.old"), bytes("OLDER"));
+  EXPECT_EQ(read_File(f + "-.old.old"), bytes("OLDEST"));
+  EXPECT_NE(r.err.find("уже есть " + f + "-.old.old"), std::string::npos) << r.err;
 }
