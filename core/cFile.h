@@ -74,8 +74,8 @@ public:
   // to a short scratch name in the same folder; only when that is complete and
   // flushed does an existing file move to ".old" and the scratch take the name
   // (under the target's lock), so a failure leaves the old files as they were.
-  // modeFrom: the file whose permission bits the new one gets (never wider);
-  // "" gives 0666 less the umask.
+  // modeFrom: the file whose permission bits the new one gets (never wider;
+  // the owner's write bit always set); "" gives 0666 less the umask.
   bool write_M8(const std::string& nameFile, const BB& bb, bool flagAppend = false,
                 const std::string& modeFrom = "");
   bool write_M16(const std::string& nameFile, const TT& tt);

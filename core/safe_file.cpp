@@ -57,7 +57,9 @@ mode_t mode_For(const std::string& modeFrom) {
   ::umask(mask);
   struct stat st {};
   mode_t bits = 0666;
-  if (!modeFrom.empty() && ::stat(modeFrom.c_str(), &st) == 0) bits = st.st_mode & 0777;
+  // The owner may always write the new file: a read-only source must not
+  // make its archive one that the next run has to ask about before moving it.
+  if (!modeFrom.empty() && ::stat(modeFrom.c_str(), &st) == 0) bits = (st.st_mode & 0777) | S_IWUSR;
   return bits & ~mask;
 }
 

@@ -27,8 +27,9 @@ bool make_Last_Dir(const std::string& path, std::string& reason);
 // that is not this user's plain file is refused. False on any failure.
 bool append_NoFollow(const std::string& path, const std::string& bytes);
 
-// Permission bits for a new file: those of `modeFrom` (never wider), less the
-// umask; 0666 less the umask when `modeFrom` is empty or unreadable.
+// Permission bits for a new file: those of `modeFrom` (never wider, but
+// always writable by its owner), less the umask; 0666 less the umask when
+// `modeFrom` is empty or unreadable.
 mode_t mode_For(const std::string& modeFrom);
 
 // An exclusive advisory lock (flock) on a hidden lock file beside a target

@@ -368,6 +368,16 @@ TEST_F(FileSafety, BriskKeepsPermissions) {
   fs::remove(tool);
   ASSERT_EQ(brisk(tool + "-").status, 0);
   EXPECT_EQ(mode_Of(tool), 0750u);
+
+  // A read-only source gives an archive its owner can still replace: packing
+  // it again and again asks nothing and keeps working.
+  const std::string ro = work.file("ro.txt");
+  write_File(ro, BB(20000, 'o'));
+  ::chmod(ro.c_str(), 0444);
+  for (int i = 0; i < 4; ++i) ASSERT_EQ(brisk(ro).status, 0) << i;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  EXPECT_EQ(mode_Of(ro + "-"), 0644u & ~mask);
 }
 
 TEST_F(FileSafety, BriskFollowsNoLinkInTheTempFolder) {
