@@ -211,13 +211,12 @@ void cBriskRun::restore(const std::string& path) {
   }
   if (vErr < 0) {
     // What was decoded is kept beside the existing file, never over it.
-    const std::string damaged = O + ".damaged";
-    const bool written = file.write_M8(damaged, data, false, path);
+    const std::string damaged = file.write_Damaged(O, data, path);
     log_Msg("Неполный архив или поврежден");
     log_Msg(err_Text(vErr));
-    if (written) log_Msg("расжатое записано в " + damaged + ", " + O + " не тронут");
+    if (!damaged.empty()) log_Msg("расжатое записано в " + damaged + ", " + O + " не тронут");
     fail(std::string("Неполный архив или поврежден: ") + err_Text(vErr) +
-         (written ? "; расжатое записано в " + damaged : "; файл не записан: " + damaged));
+         (damaged.empty() ? "; файл не записан: " + O + ".damaged" : "; расжатое записано в " + damaged));
     return;
   }
   if (!file.write_M8(O, data, false, path)) {

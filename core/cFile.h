@@ -78,6 +78,10 @@ public:
   // the owner's write bit always set); "" gives 0666 less the umask.
   bool write_M8(const std::string& nameFile, const BB& bb, bool flagAppend = false,
                 const std::string& modeFrom = "");
+  // Data decoded from a damaged file: written beside nameFile as nameFile +
+  // ".damaged", never over nameFile itself (the user's good copy stays).
+  // Returns the name written, "" when it could not be written.
+  std::string write_Damaged(const std::string& nameFile, const BB& bb, const std::string& modeFrom = "");
   bool write_M16(const std::string& nameFile, const TT& tt);
   bool write_M32(const std::string& nameFile, const TT& tt);
   std::string ReadS(const std::string& nameFile);

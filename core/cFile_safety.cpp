@@ -110,6 +110,11 @@ bool cFile::write_M8(const std::string& nameFile, const BB& bb, bool flagAppend,
   return ok;
 }
 
+std::string cFile::write_Damaged(const std::string& nameFile, const BB& bb, const std::string& modeFrom) {
+  const std::string damaged = nameFile + ".damaged";
+  return write_M8(damaged, bb, false, modeFrom) ? damaged : "";
+}
+
 bool cFile::lock_Target(const std::string& nameFile, bool wait) {
   if (locks.count(nameFile)) return true;
   auto lock = std::make_shared<safefile::cLock>();
