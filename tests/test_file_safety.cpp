@@ -203,6 +203,15 @@ TEST_F(FileSafety, TheTempFolderFollowsNoLink) {
   EXPECT_FALSE(safefile::append_NoFollow(link, "attack"));
   EXPECT_EQ(read_File(victim), bytes("precious"));
 
+  // Another user's file there is refused too (root can make one to try).
+  if (::geteuid() == 0) {
+    write_File(tmp.file("nox_log.tmp"), bytes("theirs"));
+    ASSERT_EQ(::chown(tmp.file("nox_log.tmp").c_str(), 65534, 65534), 0);
+    EXPECT_EQ(safefile::temp_Refusal(tmp.file("nox_log.tmp"), false), "принадлежит другому пользователю");
+    EXPECT_FALSE(safefile::append_NoFollow(tmp.file("nox_log.tmp"), "mine"));
+    EXPECT_EQ(read_File(tmp.file("nox_log.tmp")), bytes("theirs"));
+  }
+
   // A folder there: only the last one is made, and never through a link.
   cFile f;
   EXPECT_FALSE(f.make_Temp_Dir(tmp.file("missing/brisk_out")).empty());
