@@ -14,6 +14,8 @@ namespace {
 
 using namespace container;
 
+const char* const kVersion = "brisk 1.0";
+
 // n / len with one decimal, halves rounded up, and the user's decimal separator.
 std::string ratio_Text(int64_t n, size_t len) {
   const int64_t d = static_cast<int64_t>(len ? len : 1);
@@ -38,6 +40,9 @@ private:
   void work(const std::string& line) override;
   void pack(const std::string& path);
   void restore(const std::string& path);
+  // Holds the target's lock for the rest of the run; a target that another
+  // run is working on fails this one before anything is touched.
+  bool take_Lock(const std::string& target);
 
   bool flagVerify = false;
   int32_t method = 4;
@@ -49,14 +54,23 @@ void cBriskRun::work(const std::string& line) {
     show_Help("brisk.htm");
     return;
   }
+  // The usual switches of a command-line program, unless a file has that name.
+  if ((line == "--help" || line == "-h") && !file.exist_File(line)) {
+    show_Help_Switch("brisk.htm");
+    return;
+  }
+  if (line == "--version" && !file.exist_File(line)) {
+    show_Version(kVersion);
+    return;
+  }
   const std::string path = path_Of(line);
   start_Up_Block(line, path);
   if (has_Switch(" -v ")) flagVerify = true;
   set_Flag_Log(!has_Switch(" -off "));
 
-  if (!file.exist_File(path)) {
-    platform::msg("нет файла:" + path);
-    fail();
+  // A wildcard may match other files, but only the name itself is read.
+  if (!file.exist_File(path) || file.len_File(path) < 0) {
+    fail("нет файла:" + path);
     return;
   }
   if (path.back() == '-')
@@ -77,36 +91,36 @@ void cBriskRun::pack(const std::string& path) {
   if (S.size() >= 4 && platform::lower_Ascii(S.substr(S.size() - 4)) == ".pek") {
     log_Msg("разжимаем внешней прогой");
     const std::string pek = appPath + "pek";
-    if (!file.exist_File(pek) || !platform::start_Program(pek, S)) {
-      platform::msg("не могу запустить программу pek: " + pek);
-      fail();
-    }
+    if (!file.exist_File(pek) || !platform::start_Program(pek, S)) fail("не могу запустить программу pek: " + pek);
     return;
   }
 
   const int64_t n = file.len_File(path);
   if (n == 0) {
-    platform::msg("пустой файл=" + path);
-    fail();
+    fail("пустой файл=" + path);
     return;
   }
   if (n > kMaxInput) {
-    platform::msg("макс 16мб-ограничение этого кодера");
-    fail();
+    fail("макс 16мб-ограничение этого кодера");
     return;
   }
 
   std::string A = path + "-";
   if (!flagLog) {
+    // Only the last folder is made, and never one that is a link or another user's.
     const std::string outDir = tmpPath + "brisk_out";
-    file.make_Dir(outDir);
+    const std::string refusal = file.make_Temp_Dir(outDir);
+    if (!refusal.empty()) {
+      log_Msg(refusal);
+      fail();
+      return;
+    }
     A = outDir + "/" + file.getNameExt(A);
     file.del_File(A);
   }
-  if (file.exist_File(A)) {
-    log_Msg("уже есть такой файл-переименовывал в: " + A + ".old");
-    file.del_file_Safe(A);
-  }
+  if (!take_Lock(A)) return;
+  // The existing archive moves to ".old" only when the new one is complete.
+  if (file.exist_File(A)) log_Msg("уже есть такой файл-переименовывал в: " + A + ".old");
 
   bestSize = static_cast<int32_t>(n + 2);
   if (method < 127) {
@@ -117,7 +131,7 @@ void cBriskRun::pack(const std::string& path) {
 
   const BB D = file.read_M8(path);
   if (D.empty()) {
-    fail();
+    fail("файл не прочитан: " + path);
     return;
   }
   if (method == 127) {
@@ -143,9 +157,8 @@ void cBriskRun::pack(const std::string& path) {
     archive = file.zip_No(D);
   }
 
-  if (!file.write_M8(A, archive)) {
-    log_Msg("архив не записан: " + A);
-    fail();
+  if (!file.write_M8(A, archive, false, path)) {  // the archive is as private as its source
+    fail("архив не записан: " + A);
     return;
   }
   log_Msg("Архив записан на диск. ");
@@ -163,37 +176,51 @@ void cBriskRun::pack(const std::string& path) {
     if (vErr == 0 && m.cmp_BB_BB(back, D)) {
       log_Msg("Нет ошибок");
     } else {
-      log_Msg("Ошибки при проверке(verify error)");
-      fail();
+      fail("Ошибки при проверке(verify error)");
     }
   }
+}
+
+bool cBriskRun::take_Lock(const std::string& target) {
+  if (file.lock_Target(target, false)) return true;
+  fail("файл занят другим запуском: " + target);
+  return false;
 }
 
 void cBriskRun::restore(const std::string& path) {
   const std::string O = path.substr(0, path.size() - 1);
   log_Msg("в конце минус: декодирование в " + O);
+  if (!take_Lock(O)) return;
+  // O moves to ".old" only when the decoded data is good and written.
   if (file.exist_File(O)) log_Msg("уже есть такой файл-переименовывал в: " + O + ".old");
-  file.del_file_Safe(O);
 
+  // No pack writes more than this; a larger file is no archive of ours and
+  // is not read whole.
+  if (file.len_File(path) > kMaxArchive) {
+    fail("слишком большой архив=" + path + " (больше " + std::to_string(kMaxArchive) + " байт)");
+    return;
+  }
   const BB D = file.read_M8(path);
   for (const auto& l : describe_Metod(D)) log_Msg(l);
 
   int32_t vErr = 0;
   const BB data = file.unzip_Auto(D, vErr);
   if (data.empty()) {
-    platform::msg("Ошибка или неизвестный метод");
-    fail();
-    return;
-  }
-  if (!file.write_M8(O, data)) {
-    log_Msg("файл не записан: " + O);
-    fail();
+    fail("Ошибка или неизвестный метод");
     return;
   }
   if (vErr < 0) {
+    // What was decoded is kept beside the existing file, never over it.
+    const std::string damaged = file.write_Damaged(O, data, path);
     log_Msg("Неполный архив или поврежден");
     log_Msg(err_Text(vErr));
-    fail();
+    if (!damaged.empty()) log_Msg("расжатое записано в " + damaged + ", " + O + " не тронут");
+    fail(std::string("Неполный архив или поврежден: ") + err_Text(vErr) +
+         (damaged.empty() ? "; файл не записан: " + O + ".damaged" : "; расжатое записано в " + damaged));
+    return;
+  }
+  if (!file.write_M8(O, data, false, path)) {
+    fail("файл не записан: " + O);
     return;
   }
   log_Msg("Всё ok");
@@ -205,8 +232,7 @@ void cBriskRun::restore(const std::string& path) {
       if (m.cmp_BB_BB(before, data)) {
         log_Msg("файлы " + O + " и " + old + " одинаковые. Оk");
       } else {
-        log_Msg("файлы " + O + " и " + old + " РАЗНЫЕ! Err?");
-        fail();
+        fail("файлы " + O + " и " + old + " РАЗНЫЕ! Err?");
       }
     }
   }
@@ -214,7 +240,7 @@ void cBriskRun::restore(const std::string& path) {
 
 }  // namespace
 
-int brisk_Main(const std::string& commandLine, platform::iLogView& view) {
+int brisk_Main(const std::string& commandLine, platform::iLogView& view, const std::string& pathArg) {
   cBriskRun run(view);
-  return run.run(commandLine);
+  return run.run(commandLine, pathArg);
 }

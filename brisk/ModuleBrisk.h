@@ -8,5 +8,7 @@
 // Runs the whole job for one command line (the program's arguments joined
 // with blanks), drawing the log through `view`, and returns the exit status:
 // 0 when the run succeeded, 1 when it failed. Returns once the log window has
-// closed (at once when nobody can watch it).
-int brisk_Main(const std::string& commandLine, platform::iLogView& view);
+// closed (at once when nobody can watch it). pathArg: the last argument as
+// the system passed it, so that a path may hold blanks ("" = the text after
+// the last blank of the line).
+int brisk_Main(const std::string& commandLine, platform::iLogView& view, const std::string& pathArg = "");

@@ -16,5 +16,6 @@ int main(int argc, char** argv) {
   }
   // A desktop window unless started from a terminal (SUITE_VIEW forces either).
   std::unique_ptr<platform::iLogView> view = platform::make_LogView();
-  return brisk_Main(line, *view);
+  // The arguments come split already: the last one is the path, blanks and all.
+  return brisk_Main(line, *view, argc > 1 ? argv[argc - 1] : "");
 }

@@ -1,10 +1,14 @@
 #include "FormInfo.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <iterator>
 #include <ctime>
 
 #include "platform/msg_box.h"
 #include "platform/utf8.h"
+#include "safe_file.h"
 
 namespace {
 
@@ -20,6 +24,47 @@ std::string now_Stamp() {
 }
 
 }  // namespace
+
+std::string html_To_Text(const std::string& html) {
+  std::string out, tag;
+  bool inTag = false;
+  auto new_Line = [&] {
+    if (!out.empty() && out.back() != '\n') out += '\n';
+  };
+  for (char c : html) {
+    if (!inTag) {
+      if (c == '<') {
+        inTag = true;
+        tag.clear();
+      } else if (c != '\r' && c != '\n') {
+        out += c;
+      } else if (!out.empty() && out.back() != ' ' && out.back() != '\n') {
+        out += ' ';  // a line break inside a paragraph is a blank in HTML
+      }
+      continue;
+    }
+    if (c != '>') {
+      tag += c;
+      continue;
+    }
+    inTag = false;
+    const bool closing = !tag.empty() && tag[0] == '/';
+    std::string name;
+    for (size_t i = closing ? 1 : 0; i < tag.size() && std::isalnum(static_cast<unsigned char>(tag[i])); ++i)
+      name += static_cast<char>(std::tolower(static_cast<unsigned char>(tag[i])));
+    static const char* const blocks[] = {"p", "br", "li", "ul", "ol", "div", "tr", "title", "h1", "h2", "h3", "h4"};
+    if (std::find(std::begin(blocks), std::end(blocks), name) != std::end(blocks)) new_Line();
+    if (name == "li" && !closing) out += "  - ";
+  }
+  // The few entities a help file uses.
+  const std::pair<std::string, std::string> ents[] = {
+      {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&nbsp;", " "}, {"&amp;", "&"}};
+  for (const auto& [from, to] : ents)
+    for (size_t p = 0; (p = out.find(from, p)) != std::string::npos; p += to.size()) out.replace(p, from.size(), to);
+  while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+  for (size_t p; (p = out.find(" \n")) != std::string::npos;) out.erase(p, 1);
+  return out;
+}
 
 FormInfo::FormInfo(platform::iLogView& view) : clock(now_Stamp), view_(view) {}
 
@@ -53,16 +98,18 @@ void FormInfo::log_Msg(const std::string& sMsg) {
   append_Text(sMsg);
 }
 
-void FormInfo::append_Text(const std::string& sMsg) {
+void FormInfo::append_Text(const std::string& sMsg, const std::string& shown) {
   const size_t n = platform::utf8_Chars(sMsg);
   if (n + textChars_ > kMaxWindowChars) flush_Log();
   events();
   text_ += sMsg;
   text_ += "\r\n";
   textChars_ += n + 2;
-  view_.show_Line(sMsg);
+  view_.show_Line(shown);
   events();
 }
+
+void FormInfo::log_Html(const std::string& sMsg) { append_Text(sMsg, html_To_Text(sMsg)); }
 
 void FormInfo::flush_Log() {
   if (logPath.find_first_not_of(' ') != std::string::npos) {
@@ -75,16 +122,13 @@ void FormInfo::flush_Log() {
       body += text_[i] == '\n' && i > 0 && text_[i - 1] == '\r' ? '\r' : text_[i];
     }
     std::string record = "\r" + clock() + "\r" + body + "\r\r\n";
-    FILE* f = std::fopen(logPath.c_str(), "ab");
-    bool ok = f != nullptr;
-    if (f) {
-      ok = std::fwrite(record.data(), 1, record.size(), f) == record.size();
-      ok = std::fclose(f) == 0 && ok;
-    }
+    // The log sits in a shared folder: never through a link, never into
+    // another user's file.
+    const bool ok = safefile::append_NoFollow(logPath, record);
     // The work goes on without its log file; the user hears of it once.
     if (!ok && !logFailed_) {
       logFailed_ = true;
-      platform::msg("не могу записать лог=" + logPath);
+      platform::msg("не могу записать лог=" + logPath + ": " + safefile::why());
     }
   }
   text_.clear();
@@ -151,6 +195,9 @@ void FormInfo::quit_App() {
 
 void FormInfo::run_Until_Closed() {
   const bool watch = view_.interactive();
+  // Keys typed during the work wait in the terminal; none of them may close
+  // a window kept open or stop a countdown whose strip was never shown.
+  if (watch) view_.drop_Typed();
   while (!quit_) {
     if (timerOn_) {
       const platform::eKey k = watch ? view_.wait_Key(300) : platform::eKey::none;

@@ -11,12 +11,21 @@
 
 #include "platform/log_view.h"
 
+// An HTML text as plain lines: tags dropped, block tags ending a line, list
+// items marked, the common entities decoded.
+std::string html_To_Text(const std::string& html);
+
 class FormInfo {
 public:
   explicit FormInfo(platform::iLogView& view);
 
   // Commands are exact, case-sensitive strings; anything else is a log line.
   void log_Msg(const std::string& sMsg);
+  // A line that is data (a command line, a file name): never taken for a command.
+  void log_Text(const std::string& sMsg) { append_Text(sMsg, sMsg); }
+  // An HTML text (the help file): the log file keeps it whole, the view shows
+  // it as text without its tags.
+  void log_Html(const std::string& sMsg);
   // Appends the window text to the log file as one record and empties it.
   // A failed write is reported once per run and never stops the work.
   void flush_Log();
@@ -57,7 +66,9 @@ public:
   std::function<std::string()> clock;
 
 private:
-  void append_Text(const std::string& sMsg);
+  // sMsg goes to the window text (and so the log file), shown to the view.
+  void append_Text(const std::string& sMsg, const std::string& shown);
+  void append_Text(const std::string& sMsg) { append_Text(sMsg, sMsg); }
   // Lets pending window events run: a close request or a click on the strip
   // that arrived is acted on, and a due countdown tick is taken, so the
   // window stays alive while the work runs on this thread.

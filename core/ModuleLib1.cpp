@@ -341,19 +341,19 @@ V decode_Values(const BB& bb, int32_t vStart, int32_t M, int32_t maxM, int32_t& 
       const uint32_t range = high - low + 1, total = cum[0];
       const uint32_t s = model.find_Symbol(value - low + 1, range);  // cum[endSym] = 0 ends it
       if (s == endSym) break;
-      if (out.size() >= static_cast<size_t>(kAriMaxValues)) return {};
+      if (out.size() >= static_cast<size_t>(kAriMaxValues)) return out;
       out.push_back(static_cast<typename V::value_type>(model.indexToChar[s]));
       high = low + rec.div(range * cum[s - 1], total) - 1;
       low = low + rec.div(range * cum[s], total);
       // value lies in [low, high], so it shares their settled bits. Both
       // steps run unconditionally (n may be 0): no branch to mispredict.
       uint32_t n = shared_Bits(low, high);
-      if (!bits.get(n, more)) return {};
+      if (!bits.get(n, more)) return out;
       value = ((value << n) & kTopValue) | more;
       low = (low << n) & kTopValue;
       high = ((high << n) | ((1u << n) - 1)) & kTopValue;
       n = middle_Bits(low, high);
-      if (!bits.get(n, more)) return {};
+      if (!bits.get(n, more)) return out;
       const uint32_t flip = n > 0 ? kHalf : 0;
       value = (((value << n) & kTopValue) ^ flip) | more;
       low = ((low << n) & kTopValue) ^ flip;

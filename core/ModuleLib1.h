@@ -33,8 +33,10 @@ BB encode_Ari(const BB& data, int32_t M, int32_t& vKolBit);
 BB encode_Ari(const TT& data, int32_t M, int32_t& vKolBit);
 
 // Decodes the bits stored from byte vStart to the end of bb, for values 0..M.
-// vKol = number of values, or -1 (empty result) when the end symbol does not
-// come within kAriTailBits zero bits past the end or within kAriMaxValues values.
+// vKol = number of values, or -1 when the end symbol does not come within
+// kAriTailBits zero bits past the end or within kAriMaxValues values; the
+// result then holds the values decoded until then (a cut archive still gives
+// back what it has).
 BB decode_Ari_BB(const BB& bb, int32_t vStart, int32_t M, int32_t& vKol);
 TT decode_Ari_TT(const BB& bb, int32_t vStart, int32_t M, int32_t& vKol);
 

@@ -4,6 +4,7 @@
 // Implemented in one source file per area:
 //   cFile_log.cpp         the logging link (callback, log switches)
 //   cFile_files.cpp       whole-file reads and writes, deleting, moving aside, copying
+//   cFile_safety.cpp      the safe write step (scratch, ".old", rename), locks, the temp folder
 //   cFile_names.cpp       path splitting, name length, the three folders, listings
 //   cFile_checksum.cpp    the checksum and the decoders' shared front checks
 //   cFile_container.cpp   container method 0 and the dispatch of unzip_Auto
@@ -18,6 +19,7 @@
 // platform::msg and a neutral result (false, empty array, empty string).
 // Overflow and index errors from the toolkit still propagate.
 #pragma once
+#include <map>
 #include <memory>
 #include <string>
 
@@ -59,14 +61,27 @@ public:
   bool test_Name(const std::string& nameFile);
   bool del_File(const std::string& nameFile);
   void del_file_Safe(const std::string& nameFile);
+  // del_file_Safe that says whether it worked: true when nameFile is absent
+  // now (moved to ".old" or never there), false when it had to stay.
+  bool rotate_Old(const std::string& nameFile);
   void rename_File(const std::string& nameFile_In, const std::string& nameFile_Out);
   void copy_File(const std::string& nameFile_In, const std::string& nameFile_Out);
   void make_Dir(const std::string& folder);
   BB read_M8(const std::string& nameFile, int32_t maxSize = 0);
   TT read_M16(const std::string& nameFile);
   TT read_M32(const std::string& nameFile);
-  // Returns true when the file was written completely.
-  bool write_M8(const std::string& nameFile, const BB& bb, bool flagAppend = false);
+  // Returns true when the file was written completely. A replacing write goes
+  // to a short scratch name in the same folder; only when that is complete and
+  // flushed does an existing file move to ".old" and the scratch take the name
+  // (under the target's lock), so a failure leaves the old files as they were.
+  // modeFrom: the file whose permission bits the new one gets (never wider;
+  // the owner's write bit always set); "" gives 0666 less the umask.
+  bool write_M8(const std::string& nameFile, const BB& bb, bool flagAppend = false,
+                const std::string& modeFrom = "");
+  // Data decoded from a damaged file: written beside nameFile as nameFile +
+  // ".damaged", never over nameFile itself (the user's good copy stays).
+  // Returns the name written, "" when it could not be written.
+  std::string write_Damaged(const std::string& nameFile, const BB& bb, const std::string& modeFrom = "");
   bool write_M16(const std::string& nameFile, const TT& tt);
   bool write_M32(const std::string& nameFile, const TT& tt);
   std::string ReadS(const std::string& nameFile);
@@ -88,6 +103,20 @@ public:
   int64_t len_File(const std::string& nameFile);
 
   SS listFiles;  // the member list that get_list_Dir appends to
+
+  // ===================== Locks and the temp folder =====================
+  // Holds an advisory lock beside nameFile until unlock_Target or the end of
+  // the object, so that no other run moves or replaces it meanwhile. wait:
+  // block until free; otherwise false at once when another run holds it.
+  // (A folder that takes no lock file does not stop the work: true.)
+  bool lock_Target(const std::string& nameFile, bool wait);
+  void unlock_Target(const std::string& nameFile);
+  // A folder in the shared temp folder: only the last folder is created, and
+  // one that is a link or another user's is refused. Returns "" when the
+  // folder may be used, else the message it showed (for the caller's log).
+  std::string make_Temp_Dir(const std::string& folder);
+  // True when nameFile lies in the temp folder, where no link is followed.
+  bool in_Temp(const std::string& nameFile);
 
   // ===================== Container and dispatch =====================
   BB zip_Auto(const BB& bb_in, int32_t& bestMetod, bool flagFast);
@@ -137,10 +166,19 @@ private:
   void test_Sum(const BB& bb_in, int32_t& vErr);
   bool write_Text(const std::string& nameFile, const std::string& text, bool flagAppend);
   bool can_Move(const std::string& nameFile_In, const std::string& nameFile_Out);
+  // The read-only ".old" of nameFile: deleted when the user says so, else moved
+  // one generation on when the user agrees and nothing is there. False: keep all.
+  bool clear_Old(const std::string& old);
+  bool append_Bytes(const std::string& nameFile, const std::string& bytes);
+  // A file of the temp folder that is a link or another user's: message, true.
+  bool temp_Refused(const std::string& nameFile);
 
   cMassiv m;
   CbClientClass* caller = nullptr;
   bool flagConnected = false;
   bool flagLog = false;
   bool flagLogPmd = false;
+  // Locks held by lock_Target, by target name (shared: a copy of the object
+  // does not release them twice).
+  std::map<std::string, std::shared_ptr<void>> locks;
 };

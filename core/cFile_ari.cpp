@@ -52,10 +52,7 @@ BB cFile::unzip_Ari(const BB& bb_in, int32_t& vErr) {
   }
   int32_t kol = 0;
   BB out = ModuleLib1::decode_Ari_BB(bb_in, 3, bb_in[2], kol);
-  if (kol < 0) {
-    vErr = kErrNoEnd;
-    return {};
-  }
+  if (kol < 0) vErr = kErrNoEnd;  // cut off or damaged: what was decoded comes back
   return out;
 }
 
@@ -93,9 +90,6 @@ TT cFile::unzip_Ari16_4k(const BB& bb_in, int32_t& vErr) {
   // An M above 4095 (never written) is refused by the decoder with a message.
   int32_t kol = 0;
   TT out = ModuleLib1::decode_Ari_TT(bb_in, 4, M, kol);
-  if (kol < 0) {
-    vErr = kErrNoEnd;
-    return {};
-  }
+  if (kol < 0) vErr = kErrNoEnd;  // cut off or damaged: what was decoded comes back
   return out;
 }

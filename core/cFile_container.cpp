@@ -68,7 +68,9 @@ BB cFile::unzip_Auto(const BB& bb_in, int32_t& vErr) {
     if (values.empty()) return {};
     BB bytes = m.M16_to_M8(values);
     if (bytes.empty()) return {};
-    out = strip_End_Marker(std::move(bytes), vErr);
+    // A stream cut before its end symbol was cut before the marker too: all
+    // that came back is data.
+    out = vErr == kErrNoEnd ? std::move(bytes) : strip_End_Marker(std::move(bytes), vErr);
   } else {
     msg("неизвестный метод 17-30");
     vErr = kErrMetod;

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "cFile.h"
+#include "safe_file.h"
 #include "platform/env.h"
 #include "platform/msg_box.h"
 
@@ -23,12 +24,6 @@ bool empty_Name(const std::string& name) {
   return true;
 }
 
-mode_t current_Umask() {
-  mode_t m = ::umask(0);
-  ::umask(m);
-  return m;
-}
-
 bool is_Regular(const std::string& name) {
   struct stat st {};
   return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -39,19 +34,15 @@ bool is_Dir(const std::string& name) {
   return ::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Anything under that name, a link included.
+bool present(const std::string& name) {
+  struct stat st {};
+  return ::lstat(name.c_str(), &st) == 0;
+}
+
 bool read_Only(const std::string& name) {
   struct stat st {};
   return ::stat(name.c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0;
-}
-
-// Writes all bytes to `path` (replacing or appending). False on any failure.
-bool write_Bytes(const std::string& path, const uint8_t* data, size_t n, bool append) {
-  FILE* f = std::fopen(path.c_str(), append ? "ab" : "wb");
-  if (!f) return false;
-  bool ok = (n == 0 || std::fwrite(data, 1, n, f) == n);
-  ok = (std::fflush(f) == 0) && ok;
-  ok = (std::fclose(f) == 0) && ok;
-  return ok;
 }
 
 }  // namespace
@@ -87,17 +78,41 @@ bool cFile::del_File(const std::string& nameFile) {
     if (!platform::ask("Файл только для чтения! Удалить?", "Предупреждение", false)) return false;
     ::chmod(nameFile.c_str(), 0644);
   }
-  return ::unlink(nameFile.c_str()) == 0;
+  if (::unlink(nameFile.c_str()) == 0) return true;
+  msg("не могу удалить файл=" + nameFile + ": " + safefile::why());
+  return false;
 }
 
-void cFile::del_file_Safe(const std::string& nameFile) {
-  if (empty_Name(nameFile)) return;
+void cFile::del_file_Safe(const std::string& nameFile) { rotate_Old(nameFile); }
+
+bool cFile::rotate_Old(const std::string& nameFile) {
+  if (empty_Name(nameFile)) return false;
   const std::string old = nameFile + ".old";
   if (!test_Name(old)) msg("слишком длинное имя=" + old);
-  if (exist_File(nameFile)) {
-    del_File(old);
-    rename_File(nameFile, old);
+  if (!is_Regular(nameFile)) return true;  // the name itself, never a wildcard match
+  if (is_Regular(old) && read_Only(old) && !clear_Old(old)) return false;
+  // One step: the file becomes ".old", replacing an older ".old" at once.
+  if (std::rename(nameFile.c_str(), old.c_str()) != 0) {
+    msg("не могу переименовать " + nameFile + " в " + old + ": " + safefile::why());
+    return false;
   }
+  return true;
+}
+
+bool cFile::clear_Old(const std::string& old) {
+  if (del_File(old)) return true;
+  // Kept: the user may still let it move on, but never over an older file.
+  if (!platform::ask("перезаписать?", "", true)) return false;
+  const std::string older = old + ".old";
+  if (present(older)) {
+    msg("уже есть " + older + ": ничего не удаляю, файл не записан");
+    return false;
+  }
+  if (std::rename(old.c_str(), older.c_str()) != 0) {
+    msg("не могу переименовать " + old + " в " + older + ": " + safefile::why());
+    return false;
+  }
+  return true;
 }
 
 // The checks that renaming and copying share: both names given, a target
@@ -120,11 +135,10 @@ void cFile::rename_File(const std::string& nameFile_In, const std::string& nameF
   if (exist_File(nameFile_Out)) {
     // Yes is safe here: the target is moved to ".old", not deleted.
     if (!platform::ask("перезаписать?", "", true)) return;
-    del_file_Safe(nameFile_Out);
-    if (exist_File(nameFile_Out)) return;  // could not move it away: keep both
+    if (!rotate_Old(nameFile_Out) || exist_File(nameFile_Out)) return;  // could not move it away: keep both
   }
   if (std::rename(nameFile_In.c_str(), nameFile_Out.c_str()) != 0)
-    msg("не могу переименовать " + nameFile_In + " в " + nameFile_Out);
+    msg("не могу переименовать " + nameFile_In + " в " + nameFile_Out + ": " + safefile::why());
 }
 
 void cFile::copy_File(const std::string& nameFile_In, const std::string& nameFile_Out) {
@@ -132,22 +146,23 @@ void cFile::copy_File(const std::string& nameFile_In, const std::string& nameFil
   if (!test_Size(nameFile_Out, len_File(nameFile_In))) return;
   if (exist_File(nameFile_Out)) {
     if (!platform::ask(nameFile_Out + " перезаписать?", "", true)) return;
-    del_file_Safe(nameFile_Out);
-    if (exist_File(nameFile_Out)) return;
+    if (!rotate_Old(nameFile_Out) || exist_File(nameFile_Out)) return;
   }
   std::error_code ec;
   fs::copy_file(nameFile_In, nameFile_Out, ec);
-  if (ec) msg("не могу скопировать " + nameFile_In + " в " + nameFile_Out);
+  if (ec) msg("не могу скопировать " + nameFile_In + " в " + nameFile_Out + ": " + ec.message());
 }
 
 void cFile::make_Dir(const std::string& folder) {
-  std::error_code ec;
-  fs::create_directories(folder, ec);
+  // Only the last folder: a missing parent is a mistake in the name, not a
+  // request to build a tree (as root that could be anywhere).
+  ::mkdir(folder.c_str(), 0777);
 }
 
 BB cFile::read_M8(const std::string& nameFile, int32_t maxSize) {
   if (empty_Name(nameFile)) return {};
-  if (!exist_File(nameFile)) {
+  // The name itself, never a wildcard match of it.
+  if (!is_Regular(nameFile)) {
     msg("нет файла=" + nameFile);
     return {};
   }
@@ -164,13 +179,14 @@ BB cFile::read_M8(const std::string& nameFile, int32_t maxSize) {
   BB out(static_cast<size_t>(len));
   FILE* f = std::fopen(nameFile.c_str(), "rb");
   if (!f) {
-    msg("не могу прочитать файл=" + nameFile);
+    msg("не могу прочитать файл=" + nameFile + ": " + safefile::why());
     return {};
   }
   size_t got = std::fread(out.data(), 1, out.size(), f);
+  const int err = std::ferror(f) ? errno : 0;
   std::fclose(f);
   if (got != out.size()) {
-    msg("не могу прочитать файл=" + nameFile);
+    msg("не могу прочитать файл=" + nameFile + (err ? ": " + safefile::why(err) : ": файл стал короче"));
     return {};
   }
   return out;
@@ -210,52 +226,6 @@ TT cFile::read_M32(const std::string& nameFile) {
   return out;
 }
 
-bool cFile::write_M8(const std::string& nameFile, const BB& bb, bool flagAppend) {
-  if (empty_Name(nameFile)) return false;
-  if (bb.empty()) {
-    msg("пустой массив");
-    return false;
-  }
-  if (!test_Name(nameFile)) {
-    msg("слишком длинное имя");
-    return false;
-  }
-  if (flagAppend) {
-    if (!write_Bytes(nameFile, bb.data(), bb.size(), true)) {
-      msg("не могу записать файл=" + nameFile);
-      return false;
-    }
-    return true;
-  }
-  // The new content goes to a scratch file beside the target first, so that a
-  // failed write (full disk, no rights) leaves the old file where it was.
-  std::string scratch = nameFile + ".XXXXXX";
-  const int fd = ::mkstemp(scratch.data());
-  if (fd < 0) {
-    msg("не могу записать файл=" + nameFile);
-    return false;
-  }
-  ::close(fd);
-  if (!write_Bytes(scratch, bb.data(), bb.size(), false)) {
-    ::unlink(scratch.c_str());
-    msg("не могу записать файл=" + nameFile);
-    return false;
-  }
-  ::chmod(scratch.c_str(), 0644 & ~current_Umask());
-  del_file_Safe(nameFile);
-  if (exist_File(nameFile)) {  // the old file could not be moved to ".old": keep it
-    ::unlink(scratch.c_str());
-    msg("файл не записан: " + nameFile);
-    return false;
-  }
-  if (std::rename(scratch.c_str(), nameFile.c_str()) != 0) {
-    ::unlink(scratch.c_str());
-    msg("не могу записать файл=" + nameFile);
-    return false;
-  }
-  return true;
-}
-
 bool cFile::write_M16(const std::string& nameFile, const TT& tt) {
   if (empty_Name(nameFile)) return false;
   if (tt.empty()) {
@@ -290,14 +260,16 @@ std::string cFile::ReadS(const std::string& nameFile) {
   std::string text;
   FILE* f = std::fopen(nameFile.c_str(), "rb");
   bool ok = f != nullptr;
+  int err = errno;
   if (f) {
     char buf[65536];
     for (size_t got; (got = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, got);
     ok = !std::ferror(f);
+    err = errno;
     std::fclose(f);
   }
   if (!ok) {
-    msg("не могу прочитать файл=" + nameFile);
+    msg("не могу прочитать файл=" + nameFile + ": " + safefile::why(err));
     return "";
   }
   return text;
@@ -315,7 +287,7 @@ bool cFile::write_Text(const std::string& nameFile, const std::string& text, boo
   }
   const std::string s = text + "\r\n";
   if (!flagAppend) return write_M8(nameFile, BB(s.begin(), s.end()));
-  return write_Bytes(nameFile, reinterpret_cast<const uint8_t*>(s.data()), s.size(), true);
+  return append_Bytes(nameFile, s);
 }
 
 bool cFile::writeS(const std::string& nameFile, const std::string& text) { return write_Text(nameFile, text, false); }

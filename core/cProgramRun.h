@@ -20,8 +20,10 @@ public:
   cProgramRun(platform::iLogView& view, std::string logName, SS banner);
 
   // The whole run for one command line; returns once the log window has
-  // closed, with 0 when the run succeeded and 1 when it failed.
-  int run(const std::string& commandLine);
+  // closed, with 0 when the run succeeded and 1 when it failed. pathArg: the
+  // last of the program's arguments as the system passed it (a name with
+  // blanks stays whole); "" takes the path from the line.
+  int run(const std::string& commandLine, const std::string& pathArg = "");
 
   void TellMsg(const std::string& sMsg) override { log_Msg(sMsg); }
   void log_Msg(const std::string& sMsg) { form.log_Msg(sMsg); }
@@ -30,8 +32,9 @@ protected:
   // The program's own part, given the trimmed command line.
   virtual void work(const std::string& line) = 0;
 
-  // The path is the text after the last blank of the trimmed command line.
-  static std::string path_Of(const std::string& line);
+  // The path: the last argument when the system split the line (so a name
+  // may hold blanks), else the text after the last blank of the trimmed line.
+  std::string path_Of(const std::string& line) const;
   // Switch search: plain substring search in " " + command line, so a switch
   // counts only when a blank follows it (it stands before the path).
   bool has_Switch(const std::string& sw) const { return S.find(sw) != std::string::npos; }
@@ -50,6 +53,11 @@ protected:
     keepOpen = true;
     failed = true;
   }
+  // The same, saying why both in the log and on the message channel (stderr).
+  void fail(const std::string& why);
+  // Help or version asked for by a switch: shown, then the run ends at once.
+  void show_Help_Switch(const std::string& helpName);
+  void show_Version(const std::string& version);
 
   FormInfo form;
   cMassiv m;
@@ -59,6 +67,7 @@ protected:
   bool flagLog = true;
   bool keepOpen = false;
   bool failed = false;
+  bool quitAtEnd = false;  // end with "<QUIT!>" whatever the log switch
   std::string S;  // " " + trimmed command line
   std::string appPath, tmpPath, curPath;
 
@@ -68,6 +77,7 @@ private:
   void end_Of_Run();
 
   std::string logName_;
+  std::string pathArg_;
   SS banner_;
   bool connected_ = false;
 };

@@ -16,6 +16,8 @@ const char* err_Text(int32_t vErr) {
 SS describe_Metod(const BB& bb) {
   SS lines;
   if (bb.empty()) return lines;
+  // Said once: only byte 0 is the method byte, however many bytes after it
+  // have their top bit set.
   if (filter_Of(bb[0])) lines.push_back("фильтров пока не будет");
   // The number printed is the method the decoder will use, bits 0-4.
   const int32_t metod = metod_Of(bb[0]);

@@ -32,6 +32,11 @@ constexpr bool is_Pmd(int32_t metod) { return metod >= kMetodPmdMin && metod <= 
 // size itself, the single coders accept up to it.
 constexpr int32_t kMaxInput = kMax16m;
 
+// The largest archive a pack can write: the input limit, the arithmetic
+// coder's worst growth on data it cannot shrink, and the largest header.
+// A restore refuses a larger file before reading it.
+constexpr int64_t kMaxArchive = int64_t{kMaxInput} + kMaxInput / 64 + 16;
+
 // vErr of the decoders.
 constexpr int32_t kOk = 0;
 constexpr int32_t kErrEmpty = -1;   // empty input

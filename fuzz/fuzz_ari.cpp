@@ -20,12 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (c[0] == 1) {
     const BB out = f.unzip_Ari(c, vErr);
     fuzz::check(vErr == 0 || vErr == -3 || vErr == -5);
-    fuzz::check(vErr != -5 || out.empty());
+    // -5 (cut off) gives back what was decoded, values within M all the same.
     for (uint8_t v : out) fuzz::check(c.size() > 2 && v <= c[2]);
   } else {
     const TT out = f.unzip_Ari16_4k(c, vErr);
     fuzz::check(vErr == 0 || vErr == -3 || vErr == -5);
-    fuzz::check(vErr != -5 || out.empty());
     const int32_t M = c.size() > 3 ? c[2] + 256 * c[3] : -1;
     for (int32_t v : out) fuzz::check(v >= 0 && v <= M);
   }

@@ -48,6 +48,10 @@ void cTerminalLogView::hide_Bar() {
   barShown_ = false;
 }
 
+void cTerminalLogView::drop_Typed() {
+  if (tty_) tcflush(STDIN_FILENO, TCIFLUSH);
+}
+
 eKey cTerminalLogView::wait_Key(int ms) {
   if (!tty_) return eKey::none;
   termios old{};

@@ -31,6 +31,9 @@ public:
   // returns what the user asked meanwhile: esc for Esc or the close button,
   // other for a click or key on the strip. The terminal reads nothing here.
   virtual eKey pump_Events() { return eKey::none; }
+  // Drops the keys typed while the work ran: they were meant for nothing
+  // (a close is refused during the work, only a key on the strip stops it).
+  virtual void drop_Typed() {}
 };
 
 // Prints lines to stdout; draws the strip and reads keys when stdin and
@@ -45,6 +48,7 @@ public:
   void hide_Bar() override;
   bool interactive() const override { return tty_; }
   eKey wait_Key(int ms) override;
+  void drop_Typed() override;
 
 private:
   bool tty_ = false;

@@ -161,7 +161,8 @@ TEST_F(BriskRun, DamagedArchivesAreReported) {
   BB archive = read_File(src + "-");
   std::filesystem::remove(src);
 
-  // Stored archive with a wrong checksum: all data written, run fails.
+  // Stored archive with a wrong checksum: all data written beside the name,
+  // the run fails and says why on stderr too.
   const std::string stored = work.file("st.txt-");
   BB st(data.size() + 2, 0);
   std::copy(data.begin(), data.end(), st.begin() + 2);
@@ -169,8 +170,11 @@ TEST_F(BriskRun, DamagedArchivesAreReported) {
   write_File(stored, st);
   cRun r = brisk(stored);
   EXPECT_NE(r.status, 0);
-  EXPECT_EQ(read_File(work.file("st.txt")), data);
-  expect_In_Order(text_Of(tmp.file("brisk.log")), {"Неполный архив или поврежден", "КС не совпадает"});
+  EXPECT_FALSE(exists(work.file("st.txt")));
+  EXPECT_EQ(read_File(work.file("st.txt.damaged")), data);
+  expect_In_Order(text_Of(tmp.file("brisk.log")), {"Неполный архив или поврежден", "КС не совпадает",
+                                                   "расжатое записано в " + work.file("st.txt.damaged")});
+  EXPECT_NE(r.err.find("Неполный архив или поврежден: КС не совпадает"), std::string::npos) << r.err;
 
   // Unknown method: nothing written.
   write_File(work.file("u.txt-"), BB{20, 0, 1, 2, 3});
@@ -190,8 +194,11 @@ TEST_F(BriskRun, DamagedArchivesAreReported) {
 TEST_F(BriskRun, EmptyCommandLineShowsHelpAndStoresTheSetting) {
   cRun r = run_Program("brisk", "", tmp.path(), "", {"XDG_CONFIG_HOME=" + tmp.path() + "cfg"});
   EXPECT_EQ(r.status, 0);
-  // Text that only the help file has (the banner names the program too).
-  EXPECT_NE(r.out.find("<p>brisk [ключи] путь</p>"), std::string::npos);
+  // Text that only the help file has (the banner names the program too):
+  // shown without its tags, kept whole in the log.
+  EXPECT_NE(r.out.find("\nbrisk [ключи] путь\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("<p>"), std::string::npos);
+  EXPECT_NE(text_Of(tmp.file("brisk.log")).find("<p>brisk [ключи] путь</p>"), std::string::npos);
   EXPECT_NE(text_Of(tmp.file("brisk.log")).find("-best медленный перебор"), std::string::npos);
   EXPECT_NE(text_Of(tmp.file("cfg/brisk.ini")).find("Show Tips at Startup=1"), std::string::npos);
 }

@@ -147,6 +147,9 @@ TEST(cFileText, LinesListsAndAppend) {
   EXPECT_EQ(f.ReadS(t), "один\r\nдва\r\n");
   EXPECT_EQ(f.read_SS(t), (SS{"один", "два"}));
 
+  f.make_Dir(dir.file("sub/deeper"));  // only the last folder is made: not here
+  EXPECT_FALSE(std::filesystem::exists(dir.file("sub")));
+  f.make_Dir(dir.file("sub"));
   f.make_Dir(dir.file("sub/deeper"));
   write_File(dir.file("sub/deeper/z.txt"), BB{1});
   write_File(dir.file("sub/y.dat"), BB{1});

@@ -107,7 +107,8 @@ cChild spawn_Words(std::vector<std::string> words, bool searchPath, const std::s
     if (n == "TMPDIR" || n == "TMP" || n == "tmp" || n == "SUITE_VIEW" || names(extraEnv, n)) continue;
     env.push_back(s);
   }
-  env.push_back("TMPDIR=" + tmpDir);
+  // extraEnv may name another TMPDIR (the output files stay in tmpDir).
+  if (!names(extraEnv, "TMPDIR")) env.push_back("TMPDIR=" + tmpDir);
   if (!names(extraEnv, "SUITE_VIEW")) env.push_back("SUITE_VIEW=terminal");
   for (const auto& e : extraEnv) env.push_back(e);
   std::vector<char*> argv, envp;
@@ -176,6 +177,14 @@ cRun wait_Program(cChild& c, int timeoutMs, const std::function<void()>& idle) {
 cRun run_Program(const std::string& program, const std::string& args, const std::string& tmpDir,
                  const std::string& cwd, const std::vector<std::string>& extraEnv) {
   cChild c = start_Program(program, args, tmpDir, cwd, extraEnv);
+  return wait_Program(c);
+}
+
+cRun run_Words(const std::string& program, const std::vector<std::string>& args, const std::string& tmpDir,
+               const std::string& cwd, const std::vector<std::string>& extraEnv) {
+  std::vector<std::string> words{std::string(SUITE_BIN_DIR) + program};
+  words.insert(words.end(), args.begin(), args.end());
+  cChild c = spawn_Words(words, false, tmpDir, cwd, extraEnv);
   return wait_Program(c);
 }
 

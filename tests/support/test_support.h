@@ -62,4 +62,8 @@ cChild start_Tool(const std::vector<std::string>& words, const std::string& tmpD
 // the status is -1), calling `idle` between polls (in-process windows repaint).
 cRun wait_Program(cChild& c, int timeoutMs = -1, const std::function<void()>& idle = {});
 
+// The same with the argument words given one by one (a word may hold blanks).
+cRun run_Words(const std::string& program, const std::vector<std::string>& args, const std::string& tmpDir,
+               const std::string& cwd = "", const std::vector<std::string>& extraEnv = {});
+
 }  // namespace testsup
