@@ -182,3 +182,77 @@ void lower_Tags(std::string& text_izm) {
     }
   }
 }
+
+// ===================== Windows-1251 and UTF-8 =====================
+
+namespace {
+
+const uint16_t kUpper1251[64] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0098, 0x2122,
+    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+
+int byte_of_Unicode(uint32_t u) {
+  if (u < 128) return static_cast<int>(u);
+  if (u >= 0x0410 && u <= 0x044F) return static_cast<int>(u - 0x0410 + 192);
+  for (int i = 0; i < 64; ++i)
+    if (kUpper1251[i] == u) return 128 + i;
+  return -1;
+}
+
+void append_Utf8(std::string& out, uint32_t u) {
+  if (u < 0x80) {
+    out += static_cast<char>(u);
+  } else if (u < 0x800) {
+    out += static_cast<char>(0xC0 | (u >> 6));
+    out += static_cast<char>(0x80 | (u & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (u >> 12));
+    out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (u & 0x3F));
+  }
+}
+
+}  // namespace
+
+uint32_t unicode_of_1251(unsigned char c) {
+  if (c < 128) return c;
+  if (c >= 192) return 0x0410u + (c - 192u);
+  return kUpper1251[c - 128];
+}
+
+std::string win1251(const std::string& utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  const size_t n = utf8.size();
+  for (size_t i = 0; i < n;) {
+    unsigned char c = static_cast<unsigned char>(utf8[i]);
+    uint32_t u = c;
+    size_t len = 1;
+    if (c >= 0xF0) {
+      len = 4;
+      u = c & 0x07;
+    } else if (c >= 0xE0) {
+      len = 3;
+      u = c & 0x0F;
+    } else if (c >= 0xC0) {
+      len = 2;
+      u = c & 0x1F;
+    }
+    if (i + len > n) len = n - i;
+    for (size_t k = 1; k < len; ++k) u = (u << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    i += len;
+    int b = byte_of_Unicode(u);
+    out += b < 0 ? '?' : static_cast<char>(b);
+  }
+  return out;
+}
+
+std::string utf8_of_1251(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (unsigned char c : text) append_Utf8(out, unicode_of_1251(c));
+  return out;
+}

@@ -49,3 +49,12 @@ void trim_Spaces(std::string& text_izm);
 std::string tag_At(const std::string& text, int32_t vPoz);
 // Lower-cases every Latin letter between a "<" and the next ">".
 void lower_Tags(std::string& text_izm);
+
+// ===================== Windows-1251 and UTF-8 =====================
+// Unicode code point of a Windows-1251 byte (0x98, unassigned, gives U+0098).
+uint32_t unicode_of_1251(unsigned char c);
+// UTF-8 text to Windows-1251 bytes (source literals, file names); characters
+// without a Windows-1251 code become "?".
+std::string win1251(const std::string& utf8);
+// Windows-1251 bytes to UTF-8 (log lines, messages).
+std::string utf8_of_1251(const std::string& text);
