@@ -48,7 +48,7 @@ bool looks_Like_Code(const std::string& t) {
 }
 
 bool never_Coded(const std::string& t) {
-  static const std::string kSkip = w1251("ъыьЪЫЬ");
+  static const std::string kSkip = win1251("ъыьЪЫЬ");
   return kSkip.find(t[0]) != std::string::npos;
 }
 

@@ -31,9 +31,6 @@ struct cPiStats {
   bool dictOk = false;    // both dictionaries loaded
 };
 
-// UTF-8 source text -> Windows-1251 bytes (for the Russian literals of the code).
-std::string w1251(const std::string& u8);
-
 // ===================== Word classes (ModuleTextPre_words.cpp) =====================
 bool has_Cyr(const std::string& s);
 bool has_Lat(const std::string& s);

@@ -8,28 +8,6 @@
 
 using platform::msg;
 
-std::string w1251(const std::string& u8) {
-  std::string out;
-  for (size_t i = 0; i < u8.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(u8[i]);
-    if (c < 128) {
-      out += static_cast<char>(c);
-      continue;
-    }
-    if (i + 1 >= u8.size()) break;
-    const unsigned cp = (c & 0x1Fu) << 6 | (static_cast<unsigned char>(u8[++i]) & 0x3Fu);
-    if (cp == 0x401)
-      out += '\xA8';  // Ё
-    else if (cp == 0x451)
-      out += '\xB8';  // ё
-    else if (cp >= 0x410 && cp <= 0x44F)
-      out += static_cast<char>(cp - 0x410 + 192);
-    else
-      out += '?';
-  }
-  return out;
-}
-
 namespace {
 bool is_Cyr(unsigned char c) { return c == 168 || c == 184 || c >= 192; }
 bool is_Latin(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -92,13 +70,13 @@ bool is_TagWord(const std::string& token, const tLogFn& log) {
   if (!t.empty() && t.back() == '>') t.pop_back();
   if (t.size() == 7 && t.front() == '#') t.erase(0, 1);
   if (only_Of(t, "-_") || is_Lat(t) || is_Rus(t) || only_Of(t, "-_0123456789#")) return true;
-  if (log) log(token + "позрительный тег или на рус=");
+  if (log) log(utf8_of_1251(token) + "позрительный тег или на рус=");
   return false;
 }
 
 std::string fix_Layout(const std::string& word) {
   static const std::string kFrom = "QWERTYUIOP-ASDFGHJKL-ZXCVBNM-qwertyuiop-asdfghjkl-zxcvbnm";
-  static const std::string kTo = w1251("ОШЕЯТУЦИОР-АСДФСНЙКГ-ЗХСУВНМ-ошертууиор-асдфгнйк1-зхсввнм");
+  static const std::string kTo = win1251("ОШЕЯТУЦИОР-АСДФСНЙКГ-ЗХСУВНМ-ошертууиор-асдфгнйк1-зхсввнм");
   if (mixed_Dash(word)) return word;
   std::string letters;
   for (char c : word)
