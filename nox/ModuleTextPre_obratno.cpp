@@ -113,13 +113,14 @@ void reformat_Obratno(std::string& text_izm, const cNoxState& state) {
   for (const auto& [from, to] : std::array<std::pair<const char*, const char*>, 4>{
            {{" итп ", " и т.п. "}, {" Итп ", " И т.п. "}, {" итд ", " и т.д. "}, {" Итд ", " И т.д. "}}})
     replace_All(s, win1251(from), win1251(to));
-  replace_Marker(s, cTagClose, " <", "</");
   replace_Marker(s, cHyphenWord, " ", "-", false);
   // 8: punctuation back against the word before it
   for (const char* p : {" .", " :", " ;", " ,", " !", " ?"}) {
     const std::string from(p);
     replace_All(s, from, std::string(1, from[1]) + " ");
   }
+  // Closing tags after the punctuation, so that "т.п. </b>" closes up too.
+  replace_Marker(s, cTagClose, " <", "</");
   // 9
   // Dot runs close up to the word before them, as punctuation does.
   replace_Marker(s, cDots3, "", "...");

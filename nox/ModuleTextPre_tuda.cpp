@@ -283,8 +283,11 @@ void reformat_Tuda(std::string& text_izm, cNoxState& state) {
   replace_All(s, "<", " <");
   squeeze_Pad(s);
   // 12: abbreviations
+  // (also after a capital И, which a restored sentence start has)
   for (const char* f : {" и т. п.", " и т.п.", " и.т.п."}) replace_All(s, win1251(f), win1251(" итп "));
   for (const char* f : {" и т. д.", " и т.д.", " и.т.д."}) replace_All(s, win1251(f), win1251(" итд "));
+  for (const char* f : {" И т. п.", " И т.п.", " И.т.п."}) replace_All(s, win1251(f), win1251(" Итп "));
+  for (const char* f : {" И т. д.", " И т.д.", " И.т.д."}) replace_All(s, win1251(f), win1251(" Итд "));
   // 13-14: dots and hyphens
   mark_Dots(s);
   pad(s);
