@@ -61,6 +61,14 @@ struct cNoxState {
   bool flagPre = false;   // keep-pre: line breaks inside <pre> text become <br>
 };
 
+// The forward pass's fold of characters 127..191 (but 160) onto plainer ones;
+// every other character maps to itself.
+char map_Char(char c);
+
+// " всё ", " нём " ... would come back as other words once ё is folded to е:
+// forward (flagBack false) their ё becomes й, backward the й becomes ё again.
+void swap_Yo_Words(std::string& text_izm, bool flagBack);
+
 // Forward pass: words between single blanks, lower case, markers for the rest.
 void reformat_Tuda(std::string& text_izm, cNoxState& state);
 // Backward pass after word decoding.

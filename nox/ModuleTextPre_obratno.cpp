@@ -18,16 +18,31 @@ void squeeze_Pad(std::string& s) {
   pad(s);
 }
 
-void restore_Yo_Words(std::string& s) {
-  pad(s);
-  for (const char* w : {"всё", "всём", "бёдра", "нём", "сёк", "тёк"}) {
-    std::string to = " " + win1251(w) + " ";
-    std::string from = to;
-    for (char& c : from)
-      if (uc(c) == 184) c = static_cast<char>(233);  // ё was kept as й
-    replace_All(s, from, to);
+// Replaces marker m and the text `after` that follows it by `to`; the blanks
+// before the marker go too (with `flagEatBefore`). The blanks around a marker
+// may already be gone where spacing was undone next to it ("a/ <12> <b>"),
+// so they are taken when present rather than required.
+void replace_Marker(std::string& s, char m, const std::string& after, const std::string& to,
+                    bool flagEatBefore = true) {
+  if (s.find(m) == std::string::npos) return;
+  std::string out;
+  out.reserve(s.size() + s.size() / 8);
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != m) {
+      out += s[i];
+      continue;
+    }
+    while (flagEatBefore && !out.empty() && out.back() == ' ') out.pop_back();
+    out += to;
+    // Consume as much of `after` as is there: " <" may stand as "<".
+    size_t k = 0;
+    while (k < after.size() && i + 1 < s.size() && s[i + 1] == after[k]) {
+      ++i;
+      ++k;
+    }
+    if (k < after.size() && after[k] == '<' && i + 1 < s.size() && s[i + 1] == '<') ++i;
   }
-  trim_Spaces(s);
+  s.swap(out);
 }
 
 // Marker 14: the next word in capitals; marker 15: its first letter.
@@ -81,7 +96,7 @@ void reformat_Obratno(std::string& text_izm, const cNoxState& state) {
   // 1
   trim_Spaces(s);
   replace_All(s, one(cTilde), "~");
-  restore_Yo_Words(s);
+  swap_Yo_Words(s, true);
   // 2-4: capitals
   apply_Case_Markers(s);
   pad(s);
@@ -92,21 +107,26 @@ void reformat_Obratno(std::string& text_izm, const cNoxState& state) {
   replace_All(s, " + ", "+");
   unspace_Protected(s, '=');
   replace_All(s, " * ", "*");
-  // 6-7
-  replace_All(s, std::string(" ") + cTagClose + " <", "</");
-  replace_All(s, std::string(1, cHyphenWord) + " ", "-");
-  replace_All(s, win1251(" итп "), win1251(" и т.п. "));
-  replace_All(s, win1251(" итд "), win1251(" и т.д. "));
+  // 6-7: the abbreviations first, while the blank after them still stands
+  // (a closing tag right after one takes that blank away).
+  // At a sentence start they were capitalised a step ago.
+  for (const auto& [from, to] : std::array<std::pair<const char*, const char*>, 4>{
+           {{" итп ", " и т.п. "}, {" Итп ", " И т.п. "}, {" итд ", " и т.д. "}, {" Итд ", " И т.д. "}}})
+    replace_All(s, win1251(from), win1251(to));
+  replace_Marker(s, cHyphenWord, " ", "-", false);
   // 8: punctuation back against the word before it
   for (const char* p : {" .", " :", " ;", " ,", " !", " ?"}) {
     const std::string from(p);
     replace_All(s, from, std::string(1, from[1]) + " ");
   }
+  // Closing tags after the punctuation, so that "т.п. </b>" closes up too.
+  replace_Marker(s, cTagClose, " <", "</");
   // 9
-  replace_All(s, one(cDots3), "...");
-  replace_All(s, one(cExclDots), "!..");
-  replace_All(s, one(cQuestDots), "?..");
-  replace_All(s, one(cDots2), "..");
+  // Dot runs close up to the word before them, as punctuation does.
+  replace_Marker(s, cDots3, "", "...");
+  replace_Marker(s, cExclDots, "", "!..");
+  replace_Marker(s, cQuestDots, "", "?..");
+  replace_Marker(s, cDots2, "", "..");
   replace_All(s, one(cCommentOpen), "<!--");
   replace_All(s, one(cCommentClose), "-->");
   // 10: brackets
@@ -122,8 +142,8 @@ void reformat_Obratno(std::string& text_izm, const cNoxState& state) {
   // 11-12
   tighten_Quotes(s);
   trim_Spaces(s);
-  replace_All(s, std::string(" ") + cDialog + " ", ".<p>     - ");
-  replace_All(s, std::string(" ") + cParagraph + " ", ".<p>     ");
+  replace_Marker(s, cDialog, " ", ".<p>     - ");
+  replace_Marker(s, cParagraph, " ", ".<p>     ");
   replace_All(s, one(cInnerDot), ".");
   // 13: lines
   replace_All(s, "<br>", " <br>\r\n");

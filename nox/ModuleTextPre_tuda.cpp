@@ -68,8 +68,8 @@ void squeeze_Pad(std::string& s) {
 bool wc_Digit(char c) { return is_WordCharDigit(uc(c)); }
 
 // The ё words would lose their ё in the character map; a й in its place
-// survives the map and the backward pass puts the ё back.
-void protect_Yo_Words(std::string& s) {
+// survives the map, and the backward pass puts the ё back.
+const std::array<std::pair<std::string, std::string>, 6>& yo_Words() {
   static const std::array<std::pair<std::string, std::string>, 6> words = {{
       {win1251("всё"), win1251("всй")},
       {win1251("всём"), win1251("всйм")},
@@ -78,33 +78,23 @@ void protect_Yo_Words(std::string& s) {
       {win1251("сёк"), win1251("сйк")},
       {win1251("тёк"), win1251("тйк")},
   }};
-  const char yo = static_cast<char>(184);
-  if (s.find(yo) == std::string::npos) return;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != yo) continue;
-    // Find the word around this ё.
-    size_t b = i, e = i + 1;
-    while (b > 0 && is_WordChar(uc(s[b - 1]))) --b;
-    while (e < s.size() && is_WordChar(uc(s[e]))) ++e;
-    if (b > 0 && wc_Digit(s[b - 1])) continue;
-    if (e < s.size() && wc_Digit(s[e])) continue;
-    std::string w = s.substr(b, e - b);
-    std::string low = w;
-    low[0] = static_cast<char>(lower_Char(uc(low[0])));
-    for (const auto& [from, to] : words) {
-      if (low == from) {
-        s[i] = to[i - b];
-        break;
-      }
-    }
-  }
+  return words;
+}
+
+// The backward pass lays paragraphs and breaks out as "<p>" + CR LF +
+// "&nbsp;&nbsp;" and " <br>" + CR LF; taken back here, a restored text packs
+// to what it was packed from instead of gaining "_" tokens every round.
+void undo_Restored_Layout(std::string& s) {
+  replace_All(s, "\r<p>\r&nbsp;&nbsp;", "<p>");
+  replace_All(s, " <br>\r", "<br>");
 }
 
 // Step 5: text laid out in <pre>.
 void pre_Text(std::string& s, bool flagPre) {
   if (find_NoCase(s, "<pre>", 0) == std::string::npos) return;
-  replace_All(s, "<pre>", "");
-  replace_All(s, "<PRE>", "");
+  // A blank, not nothing: "и<pre>rem" must stay two words.
+  replace_All(s, "<pre>", " ");
+  replace_All(s, "<PRE>", " ");
   replace_All(s, "&", "&amp;");
   replace_All(s, "< ", "&lt;");
   replace_All(s, "\r\r", "<p>");
@@ -209,6 +199,32 @@ void settle_Capitals(std::string& s) {
 
 }  // namespace
 
+char map_Char(char c) { return char_Map()[uc(c)]; }
+
+void swap_Yo_Words(std::string& text_izm, bool flagBack) {
+  std::string& s = text_izm;
+  const char key = static_cast<char>(flagBack ? 233 : 184);  // й or ё
+  if (s.find(key) == std::string::npos) return;
+  // Word extents as the words will be once the character map has run.
+  auto inWord = [](char c) { return is_WordChar(uc(map_Char(c))); };
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != key) continue;
+    size_t b = i, e = i + 1;
+    while (b > 0 && inWord(s[b - 1])) --b;
+    while (e < s.size() && inWord(s[e])) ++e;
+    if ((b > 0 && wc_Digit(map_Char(s[b - 1]))) || (e < s.size() && wc_Digit(map_Char(s[e])))) continue;
+    std::string w = s.substr(b, e - b);
+    w[0] = static_cast<char>(lower_Char(uc(w[0])));
+    for (const auto& [yo, yi] : yo_Words()) {
+      if (w == (flagBack ? yi : yo)) {
+        s[i] = (flagBack ? yo : yi)[i - b];
+        break;
+      }
+    }
+    i = e;
+  }
+}
+
 bool after_Sentence_End(const std::string& text, int32_t p) {
   if (p > static_cast<int32_t>(text.size())) p = static_cast<int32_t>(text.size());
   for (int32_t i = p - 1; i >= 0; --i) {
@@ -232,15 +248,18 @@ void reformat_Tuda(std::string& text_izm, cNoxState& state) {
   cut_Scripts(s, state);
   cut_Styles(s, state);
   // 3-4
-  protect_Yo_Words(s);
+  swap_Yo_Words(s, false);
   apply_Char_Map(s);
   blank_Range(s, 0, 9);
   replace_All(s, "\r\n", "\r");
   replace_All(s, "\n", "\r");
+  undo_Restored_Layout(s);
   // 5-6: layout
   pre_Text(s, state.flagPre);
   replace_All(s, ".\r     - ", spaced(cDialog));
   replace_All(s, ".\r     ", spaced(cParagraph));
+  replace_All(s, ".<p>     - ", spaced(cDialog));
+  replace_All(s, ".<p>     ", spaced(cParagraph));
   // 7: no line breaks from here on
   blank_Range(s, 10, 19);
   blank_Range(s, 22, 31);
@@ -251,20 +270,24 @@ void reformat_Tuda(std::string& text_izm, cNoxState& state) {
   replace_All(s, "!..", spaced(cExclDots));
   replace_All(s, "?..", spaced(cQuestDots));
   replace_All(s, "..", spaced(cDots2));
-  // 9-10: quotes and brackets
+  // 9-10: quotes and brackets. Comment brackets are marked first: spacing
+  // the "!" would otherwise break every "<!--" into "< ! --".
   pad(s);
   mark_Quotes(s);
-  replace_All(s, ".)", ")");
-  space_Around(s, ")(}{][,!?:;");
-  // 11: comments and tags
   replace_All(s, "<!--", spaced(cCommentOpen));
   replace_All(s, "-->", spaced(cCommentClose));
+  replace_All(s, ".)", ")");
+  space_Around(s, ")(}{][,!?:;");
+  // 11: tags
   replace_All(s, ">", "> ");
   replace_All(s, "<", " <");
   squeeze_Pad(s);
   // 12: abbreviations
+  // (also after a capital И, which a restored sentence start has)
   for (const char* f : {" и т. п.", " и т.п.", " и.т.п."}) replace_All(s, win1251(f), win1251(" итп "));
   for (const char* f : {" и т. д.", " и т.д.", " и.т.д."}) replace_All(s, win1251(f), win1251(" итд "));
+  for (const char* f : {" И т. п.", " И т.п.", " И.т.п."}) replace_All(s, win1251(f), win1251(" Итп "));
+  for (const char* f : {" И т. д.", " И т.д.", " И.т.д."}) replace_All(s, win1251(f), win1251(" Итд "));
   // 13-14: dots and hyphens
   mark_Dots(s);
   pad(s);
