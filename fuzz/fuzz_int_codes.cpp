@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "cMassiv.h"
-#include "msg_box.h"
+#include "massiv/cMassiv.h"
+#include "platform/msg_box.h"
 
 namespace {
 

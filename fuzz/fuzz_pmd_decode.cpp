@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "pmd.h"
+#include "pmd/pmd.h"
 
 namespace {
 void check(bool ok) {

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "cFile.h"
-#include "msg_box.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
 
 namespace {
 void check(bool ok) {

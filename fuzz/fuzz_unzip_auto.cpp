@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "cFile.h"
-#include "msg_box.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static platform::cSilentMsgBox quiet;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "massiv_types.h"
+#include "massiv/massiv_types.h"
 
 // ===================== Bytes and text =====================
 // Position of `what` in `bb` at or after `vStart`, -1 when absent. With

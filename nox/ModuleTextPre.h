@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "massiv_types.h"
+#include "massiv/massiv_types.h"
 
 class cFile;
 

@@ -4,7 +4,7 @@
 
 #include "ModuleStroki.h"
 #include "ModuleTextPre.h"
-#include "msg_box.h"
+#include "platform/msg_box.h"
 
 using platform::msg;
 

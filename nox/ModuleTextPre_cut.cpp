@@ -2,7 +2,7 @@
 // the packed file; a marker and the file's number stand in their place.
 #include "ModuleStroki.h"
 #include "ModuleTextPre.h"
-#include "cFile.h"
+#include "core/cFile.h"
 
 namespace {
 

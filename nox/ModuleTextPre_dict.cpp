@@ -2,8 +2,8 @@
 // giving every counted word its code in the word/code pair.
 #include "ModuleStroki.h"
 #include "ModuleTextPre_pi.h"
-#include "cFile.h"
-#include "msg_box.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
 
 namespace {
 bool ends_With(const std::string& s, const std::string& tail) {

@@ -1,74 +1,36 @@
 #include "ModuleTextPre_flow.h"
 
 #include <filesystem>
-#include <new>
 
-#include "FormInfo.h"
 #include "ModuleStroki.h"
 #include "ModuleTextPre.h"
 #include "ModuleTextPre_pi.h"
-#include "cFile.h"
-#include "msg_box.h"
+#include "core/cFile.h"
+#include "core/cProgramRun.h"
+#include "platform/msg_box.h"
+#include "platform/text.h"
 
 namespace {
 
-std::string trim(const std::string& s) {
-  const size_t b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
-std::string lower_Ascii(std::string s) {
-  for (auto& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
-
-class cNoxRun {
+// One run of nox; the log window, the error catch, the final command and the
+// exit status are cProgramRun's. nox logs only its own lines (no cFile progress).
+class cNoxRun : public cProgramRun {
 public:
-  explicit cNoxRun(platform::iLogView& view) : form(view) {}
-  int run(const std::string& commandLine);
+  explicit cNoxRun(platform::iLogView& view) : cProgramRun(view, "nox_log.tmp", {"Nox: сжатие русских текстов и HTML"}) {
+    state.file = &file;
+  }
 
 private:
-  void log_Msg(const std::string& s) { form.log_Msg(s); }
+  void work(const std::string& line) override { start_Up(line); }
   void start_Up(const std::string& commandLine);
   void pack();
   void restore();
   void dictionary();
-  void end_Of_Run();
-  void fail() { failed = true; }
   void log_Cut_Files(const std::string& text);
 
-  FormInfo form;
-  cMassiv m;
-  cFile file;
   cNoxCommand cmd;
   cNoxState state;
-  std::string appPath, tmpPath;
-  bool failed = false;
 };
-
-int cNoxRun::run(const std::string& commandLine) {
-  appPath = file.getAppPath();
-  tmpPath = file.getTmpPath();
-  form.logPath = tmpPath + "nox_log.tmp";
-  state.file = &file;
-  log_Msg("Nox: сжатие русских текстов и HTML");
-  try {
-    start_Up(commandLine);
-  } catch (const std::bad_alloc&) {
-    log_Msg("ошибка: нет памяти");
-    platform::msg("нет памяти");
-    fail();
-  } catch (const std::exception& e) {
-    log_Msg(std::string("ошибка: ") + e.what());
-    platform::msg(std::string("ошибка: ") + e.what());
-    fail();
-  }
-  end_Of_Run();
-  form.run_Until_Closed();
-  return failed ? 1 : 0;
-}
 
 void cNoxRun::start_Up(const std::string& commandLine) {
   cmd = read_Command(commandLine);
@@ -222,25 +184,17 @@ void cNoxRun::dictionary() {
   log_Msg("готово. не забудьте скопировать два словаря в папку проги");
 }
 
-void cNoxRun::end_Of_Run() {
-  form.flagFinished = true;
-  if (failed)
-    log_Msg("<HOME!>");
-  else
-    log_Msg("<TIMER!>");
-}
-
 }  // namespace
 
 cNoxCommand read_Command(const std::string& commandLine) {
   cNoxCommand c;
-  c.line = trim(commandLine);
+  c.line = platform::trim(commandLine);
   if (c.line.empty()) return c;
   const size_t blank = c.line.rfind(' ');
   c.name = blank == std::string::npos ? c.line : c.line.substr(blank + 1);
   c.flagRestore = c.line.size() >= 4 && c.line.compare(c.line.size() - 4, 4, ".pi1") == 0;
   if (c.flagRestore) return c;
-  const std::string s = lower_Ascii(c.line) + " ";
+  const std::string s = platform::lower_Ascii(c.line) + " ";
   auto has = [&s](const char* sw) { return s.find(sw) != std::string::npos; };
   c.flagPre = has(" -pre ");
   for (const char* name : {"uni", "utf", "dos", "koi", "win"})

@@ -5,7 +5,7 @@
 #pragma once
 #include <string>
 
-#include "log_view.h"
+#include "platform/log_view.h"
 
 // What the command line asks for.
 struct cNoxCommand {

@@ -2,8 +2,8 @@
 // compression, codes -> words (and script/style links) after it.
 #include "ModuleStroki.h"
 #include "ModuleTextPre_pi.h"
-#include "cFile.h"
-#include "msg_box.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
 
 using platform::msg;
 

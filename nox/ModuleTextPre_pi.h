@@ -15,7 +15,7 @@
 
 #include "ModuleTextPre.h"
 #include "cDictDB.h"
-#include "massiv_types.h"
+#include "massiv/massiv_types.h"
 
 // A log line of the main flow.
 using tLogFn = std::function<void(const std::string&)>;

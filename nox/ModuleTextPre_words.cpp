@@ -3,8 +3,8 @@
 
 #include "ModuleStroki.h"
 #include "ModuleTextPre_pi.h"
-#include "cFile.h"
-#include "msg_box.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
 
 using platform::msg;
 

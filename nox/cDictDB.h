@@ -19,8 +19,8 @@
 #include <cstdint>
 #include <string>
 
-#include "cFile.h"
-#include "cMassiv.h"
+#include "core/cFile.h"
+#include "massiv/cMassiv.h"
 
 class cDictDB {
 public:

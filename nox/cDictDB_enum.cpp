@@ -1,7 +1,7 @@
 // cDictDB: record fields, key text and enumeration.
 #include "cDictDB.h"
 
-#include "msg_box.h"
+#include "platform/msg_box.h"
 
 using platform::msg;
 

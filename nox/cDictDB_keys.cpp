@@ -1,7 +1,7 @@
 // cDictDB: key packing, search, insert/count with the move-up, delete.
 #include "cDictDB.h"
 
-#include "msg_box.h"
+#include "platform/msg_box.h"
 
 using platform::msg;
 

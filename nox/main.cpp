@@ -3,7 +3,7 @@
 #include <string>
 
 #include "ModuleTextPre_flow.h"
-#include "msg_box.h"
+#include "platform/msg_box.h"
 
 int main(int argc, char** argv) {
   platform::set_ProgramName("nox");

@@ -26,6 +26,9 @@
 #pragma once
 #include <cstdint>
 
+// Longest input EncodeMas takes (16 MB).
+constexpr int32_t kPmdMaxLength = 16777216;
+
 int32_t EncodeMas(const uint8_t* source, uint8_t* destination, int32_t length, int32_t order);
 int32_t DecodeMas(const uint8_t* source, uint8_t* destination, int32_t sourceLength, int32_t capacity,
                   int32_t order);

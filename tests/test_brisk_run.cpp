@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "test_support.h"
+#include "support/test_support.h"
 
 using testsup::cRun;
 using testsup::read_File;

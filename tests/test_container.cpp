@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "cFile.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "core/cFile.h"
+#include "core/container.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -49,10 +50,50 @@ TEST(ContainerDispatch, EmptyWrongAndUnknownMethods) {
   // A PPMd container whose length field promises more than any container holds.
   EXPECT_TRUE(f.unzip_Auto(BB{4, 0, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 1, 2}, vErr).empty());
   EXPECT_EQ(vErr, -4);
-  // Mode bits set: the data comes back with a message.
-  BB moded = f.zip_No(BB{5});
-  moded[0] = 0x20;
-  f.unzip_Auto(moded, vErr);
+}
+
+// Bits 5-7 of the method byte are written as 0. A reader takes the method from
+// bits 0-4 in every decoder; a mode is reported and the data comes back.
+TEST(ContainerDispatch, MethodBitsAloneChooseTheDecoder) {
+  platform::cScopedMsgCapture cap;
+  cFile f;
+  const BB data = testsup::read_File(testsup::corpus("general/canterbury/grammar.lsp"));
+  int32_t vErr = 1;
+  for (uint8_t high : {0x20, 0x40, 0x60, 0x80, 0xE0}) {
+    for (BB c : {f.zip_No(data), f.zip_Ari(data), f.zip_Pmd(data, 5, true)}) {
+      const uint8_t metod = c[0];
+      c[0] = static_cast<uint8_t>(metod | high);
+      cap.box.texts.clear();
+      EXPECT_EQ(f.unzip_Auto(c, vErr), data) << int(c[0]);
+      EXPECT_EQ(vErr, 0);
+      EXPECT_EQ(cap.box.saw("пока отключено"), (high & 0x60) != 0) << int(c[0]);
+    }
+  }
+  BB c = f.zip_No(data);
+  c[0] = 0xA0;
+  EXPECT_EQ(f.unzip_No(c, vErr), data);
+  EXPECT_EQ(vErr, 0);
+}
+
+TEST(ContainerVocabulary, ErrorTextsAndMethodDescriptions) {
+  using container::describe_Metod;
+  using container::err_Text;
+  EXPECT_STREQ(err_Text(-1), "пустой вх.массив");
+  EXPECT_STREQ(err_Text(-2), "неверный метод");
+  EXPECT_STREQ(err_Text(-3), "КС не совпадает");
+  EXPECT_STREQ(err_Text(-4), "размер не совпадает");
+  EXPECT_STREQ(err_Text(-5), "нет маркера конца=неполный/повреждён");
+  EXPECT_STREQ(err_Text(-6), "непонятная ошибка");
+  EXPECT_EQ(describe_Metod(BB{0, 0}), SS{"метод без сжатия"});
+  EXPECT_EQ(describe_Metod(BB{1, 0}), SS{"динамический арифметик с макс 1..255"});
+  EXPECT_EQ(describe_Metod(BB{7, 0}), SS{"PPMd сжатие. метод=7"});
+  EXPECT_EQ(describe_Metod(BB{31, 0}), SS{"16-ти битный динамический арифметик с макс 1..4000"});
+  EXPECT_EQ(describe_Metod(BB{20, 0}), SS{"Волшебный контекстный преобразователь+PMD=(отключен)20"});
+  EXPECT_TRUE(describe_Metod(BB{}).empty());
+  // The filter flag: the method named is the one the decoder uses (bits 0-4 of
+  // byte 0), not byte 0 itself nor the checksum byte after it.
+  EXPECT_EQ(describe_Metod(BB{0x84, 0x9F}), (SS{"фильтров пока не будет", "PPMd сжатие. метод=4"}));
+  EXPECT_EQ(describe_Metod(BB{0x24, 0x01}), SS{"PPMd сжатие. метод=4"});
 }
 
 TEST(ContainerAuto, RefusesEmptyAndSixteenMegabytes) {

@@ -1,9 +1,9 @@
 // cDictDB: chains, counting, the move-up, delete, and both file formats byte for byte.
 #include <gtest/gtest.h>
 
-#include "cDictDB.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "nox/cDictDB.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 namespace {
 

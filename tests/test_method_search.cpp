@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <random>
 
-#include "cFile.h"
-#include "method_search.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "brisk/method_search.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "ModuleStroki.h"
-#include "ModuleTextPre.h"
-#include "msg_box.h"
+#include "nox/ModuleStroki.h"
+#include "nox/ModuleTextPre.h"
+#include "platform/msg_box.h"
 
 namespace {
 

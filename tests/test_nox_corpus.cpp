@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <map>
 
-#include "ModuleStroki.h"
-#include "cFile.h"
-#include "ModuleTextPre.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "nox/ModuleStroki.h"
+#include "core/cFile.h"
+#include "nox/ModuleTextPre.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 namespace fs = std::filesystem;
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "ModuleStroki.h"
-#include "ModuleTextPre.h"
-#include "cFile.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "nox/ModuleStroki.h"
+#include "nox/ModuleTextPre.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 namespace {
 

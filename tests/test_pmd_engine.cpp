@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "pmd.h"
-#include "test_support.h"
+#include "pmd/pmd.h"
+#include "support/test_support.h"
 
 namespace {
 

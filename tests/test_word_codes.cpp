@@ -2,10 +2,11 @@
 // building a code pair and both passes over token text.
 #include <gtest/gtest.h>
 
-#include "ModuleTextPre_pi.h"
-#include "cFile.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "nox/ModuleStroki.h"
+#include "nox/ModuleTextPre_pi.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -49,16 +50,16 @@ TEST(WordCodes, CodeTableByFrequencyIndex) {
   EXPECT_EQ(code_For(40, "xx", T, per, past), "Z");
   EXPECT_EQ(code_For(41, "xx", T, per, past), "\x80");
   EXPECT_EQ(code_For(104, "xx", T, per, past), "\xBF");
-  const std::string kot = w1251("кот"), kit = w1251("кит");
-  EXPECT_EQ(code_For(105, kot, T, per, past), w1251("К"));
-  EXPECT_EQ(code_For(106, w1251("ко"), T, per, past), "");  // two letters: no code
+  const std::string kot = win1251("кот"), kit = win1251("кит");
+  EXPECT_EQ(code_For(105, kot, T, per, past), win1251("К"));
+  EXPECT_EQ(code_For(106, win1251("ко"), T, per, past), "");  // two letters: no code
   EXPECT_EQ(code_For(107, "a--b", T, per, past), "");
-  EXPECT_EQ(code_For(108, kit, T, per, past), w1251("К") + "~");
+  EXPECT_EQ(code_For(108, kit, T, per, past), win1251("К") + "~");
   EXPECT_EQ(code_For(109, "abc", T, per, past), "~a");
   EXPECT_EQ(code_For(110, "<p>", T, per, past), "~<");
-  EXPECT_EQ(code_For(111, w1251("кол"), T, per, past), w1251("К") + "a");
+  EXPECT_EQ(code_For(111, win1251("кол"), T, per, past), win1251("К") + "a");
   EXPECT_FALSE(past);
-  EXPECT_EQ(code_For(112, w1251("кар"), T, per, past), "");
+  EXPECT_EQ(code_For(112, win1251("кар"), T, per, past), "");
   EXPECT_TRUE(past);
 }
 
@@ -66,14 +67,14 @@ TEST(WordCodes, WordClassesAndLayoutFix) {
   EXPECT_TRUE(is_Lat("abc-d_2"));
   EXPECT_FALSE(is_Lat("-abc"));
   EXPECT_FALSE(is_Lat("a--b"));
-  EXPECT_TRUE(is_Rus(w1251("ёлка-палка")));
-  EXPECT_FALSE(is_Rus(w1251("дом1")));
-  EXPECT_TRUE(is_DashCompound(w1251("web-сайт")));
-  EXPECT_FALSE(is_DashCompound(w1251("сайт-дом")));
+  EXPECT_TRUE(is_Rus(win1251("ёлка-палка")));
+  EXPECT_FALSE(is_Rus(win1251("дом1")));
+  EXPECT_TRUE(is_DashCompound(win1251("web-сайт")));
+  EXPECT_FALSE(is_DashCompound(win1251("сайт-дом")));
   // Latin o inside a Russian word is looked up as дом.
-  EXPECT_EQ(fix_Layout(w1251("д") + "o" + w1251("м")), w1251("дом"));
-  EXPECT_EQ(fix_Layout(w1251("web-сайт")), w1251("web-сайт"));
-  EXPECT_EQ(fix_Layout(w1251("дом2") + "l"), w1251("дом2") + "1");
+  EXPECT_EQ(fix_Layout(win1251("д") + "o" + win1251("м")), win1251("дом"));
+  EXPECT_EQ(fix_Layout(win1251("web-сайт")), win1251("web-сайт"));
+  EXPECT_EQ(fix_Layout(win1251("дом2") + "l"), win1251("дом2") + "1");
   SS logged;
   tLogFn log = [&](const std::string& s) { logged.push_back(s); };
   EXPECT_TRUE(is_TagWord("<p>", log));
@@ -104,10 +105,10 @@ protected:
   }
   static std::string word_At(int i) {
     if (i == 120) return "<p>";
-    if (i == 121) return w1251("ыва");
-    std::string s = w1251("сл");
+    if (i == 121) return win1251("ыва");
+    std::string s = win1251("сл");
     for (int k = i; k > 0; k /= 10) s += static_cast<char>(224 + k % 10);
-    return i % 2 ? s : s + w1251("ово");
+    return i % 2 ? s : s + win1251("ово");
   }
   std::string dict(const std::string& tail) const { return dir.file("rus.dic") + tail; }
   testsup::cScratch dir;
@@ -127,7 +128,7 @@ TEST_F(WordPair, MostFrequentWordsBecomeControlCharacters) {
   std::string text = words[15] + " " + words[104] + " " + words[105];
   cPiStats st;
   words_to_Pi(text, dir.file("rus.dic"), st);
-  EXPECT_EQ(text, "A \xBF " + w1251("С"));
+  EXPECT_EQ(text, "A \xBF " + win1251("С"));
 }
 
 TEST_F(WordPair, RoundTripOfTokensLinksAndUnknownCodes) {
@@ -151,10 +152,10 @@ TEST_F(WordPair, RoundTripOfTokensLinksAndUnknownCodes) {
   EXPECT_EQ(back.unknown, 0);
 
   // A code that this pair does not know stays and is counted.
-  std::string bad = "\x11 ~zz " + w1251("Я") + "\x01\x02";
+  std::string bad = "\x11 ~zz " + win1251("Я") + "\x01\x02";
   platform::cScopedMsgCapture cap;
   pi_to_Words(bad, dir.file("rus.dic"), state, back);
-  EXPECT_EQ(bad, words[0] + " ~zz " + w1251("Я") + "\x01\x02");
+  EXPECT_EQ(bad, words[0] + " ~zz " + win1251("Я") + "\x01\x02");
   EXPECT_EQ(back.unknown, 2);
   EXPECT_TRUE(cap.box.saw("не тот словарь"));
 }
@@ -165,7 +166,7 @@ TEST_F(WordPair, ScriptAndStyleLinksNameTheRestoredFile) {
   state.file = &file;
   state.nameFile = dir.file("page.htm");
   file.writeS(dir.file("pag-3.js"), "x=1;");
-  std::string text = w1251("Ъ3 Ь1");
+  std::string text = win1251("Ъ3 Ь1");
   cPiStats st;
   pi_to_Words(text, dir.file("rus.dic"), state, st);
   EXPECT_EQ(text, "\r<script SRC='pag-3.js'></script>\r \r<LINK href='pag-1.css' rel=stylesheet type=text/css>\r");
@@ -177,7 +178,7 @@ TEST_F(WordPair, AMismatchedPairIsCaughtInBothDirections) {
   // Swap in a code dictionary from a different build: links no longer check
   // (the most frequent word sits at position 1 in both, so it cannot tell).
   cDictDB counts;
-  for (int i = 0; i < 50; ++i) counts.addKeyS(w1251("др") + std::string(1 + i % 5, 'a' + i % 26), -1, -1, 1 + i, true);
+  for (int i = 0; i < 50; ++i) counts.addKeyS(win1251("др") + std::string(1 + i % 5, 'a' + i % 26), -1, -1, 1 + i, true);
   testsup::cScratch other;
   ASSERT_TRUE(counts.save_to_File(other.file("rus.dic0")));
   cFile file;
@@ -213,10 +214,10 @@ TEST(WordCodes, MakeDictCountsTheWordsOfSampleFiles) {
   testsup::cScratch dir;
   cFile file;
   file.make_Dir(dir.file("texts/sub"));
-  const std::string text = w1251(" кот кот пёс a <p> a--b web-сайт дом кот ");
+  const std::string text = win1251(" кот кот пёс a <p> a--b web-сайт дом кот ");
   file.writeS(dir.file("texts/a.htm"), text);
-  file.writeS(dir.file("texts/sub/b.html"), w1251(" кот дом "));
-  file.writeS(dir.file("texts/c.txt"), w1251(" кот "));  // not a sample name
+  file.writeS(dir.file("texts/sub/b.html"), win1251(" кот дом "));
+  file.writeS(dir.file("texts/c.txt"), win1251(" кот "));  // not a sample name
   cNoxState state;
   state.file = &file;
   state.nameFile = dir.file("dic");
@@ -225,10 +226,10 @@ TEST(WordCodes, MakeDictCountsTheWordsOfSampleFiles) {
             2);
   cDictDB d;
   ASSERT_TRUE(d.load_from_File(dir.file("rus.dic0")));
-  EXPECT_EQ(d.getF0(d.findKeyS(w1251("кот"))), 4);
-  EXPECT_EQ(d.getF0(d.findKeyS(w1251("дом"))), 2);
+  EXPECT_EQ(d.getF0(d.findKeyS(win1251("кот"))), 4);
+  EXPECT_EQ(d.getF0(d.findKeyS(win1251("дом"))), 2);
   EXPECT_GT(d.findKeyS("<p>"), 0);
-  EXPECT_GT(d.findKeyS(w1251("web-сайт")), 0);
+  EXPECT_GT(d.findKeyS(win1251("web-сайт")), 0);
   EXPECT_EQ(d.findKeyS("a"), 0);
   EXPECT_EQ(d.findKeyS("a--b"), 0);
   EXPECT_FALSE(logged.empty());
