@@ -48,8 +48,13 @@ bool looks_Like_Code(const std::string& t) {
 }
 
 bool never_Coded(const std::string& t) {
-  static const std::string kSkip = win1251("ъыьЪЫЬ");
+  static const std::string kSkip = win1251("ъыь");
   return kSkip.find(t[0]) != std::string::npos;
+}
+
+bool is_Capital(char ch) {
+  const unsigned char c = static_cast<unsigned char>(ch);
+  return (c >= 'A' && c <= 'Z') || (c >= 192 && c <= 223);
 }
 
 std::string key_Of(cDictDB& db, int32_t r) {
@@ -66,6 +71,30 @@ int32_t linked(cDictDB& from, int32_t r, cDictDB& to) {
 
 bool all_Digits(const std::string& s) {
   return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
+}
+
+bool is_Link(const std::string& t) { return (t[0] == kHard || t[0] == kSoft) && all_Digits(t.substr(1)); }
+
+// The code of a word, or the token itself when the pair has none.
+std::string code_Of(const std::string& t, cDictDB& sk, cDictDB& ob, cPiStats& vStats, bool& warned) {
+  if (never_Coded(t)) return t;
+  const std::string word = has_Cyr(t) && has_Lat(t) ? fix_Layout(t) : t;
+  const int32_t r = sk.findKeyS(word);
+  const int32_t cr = r > 0 ? linked(sk, r, ob) : 0;
+  if (r > 0 && cr == 0) {
+    if (!warned) msg("не тот словарь");
+    warned = true;
+    ++vStats.unknown;
+  }
+  if (cr == 0) {
+    if (looks_Like_Code(t)) ++vStats.ambiguous;
+    return t;
+  }
+  std::string code = key_Of(ob, cr);
+  if (code.size() > 5) msg("err pi-kod 5");
+  if (code.compare(0, 2, "~<") == 0) code = kYeru + code.substr(2);
+  ++vStats.replaced;
+  return code;
 }
 
 std::string link_Line(const std::string& token, const cNoxState& state, cFile& file, SS& missing) {
@@ -88,30 +117,23 @@ void words_to_Pi(std::string& text_izm, const std::string& nameDict, cPiStats& v
   // A lone no-break space would come back as the word of code 160: it is a blank here.
   for (char& c : text_izm)
     if (static_cast<unsigned char>(c) == kNbsp) c = ' ';
-  SS tokens = split_Blanks(text_izm);
+  SS out;
   bool warned = false;
-  for (auto& t : tokens) {
+  for (std::string t : split_Blanks(text_izm)) {
     ++vStats.tokens;
-    if (never_Coded(t)) continue;
-    const std::string word = has_Cyr(t) && has_Lat(t) ? fix_Layout(t) : t;
-    const int32_t r = sk.findKeyS(word);
-    const int32_t cr = r > 0 ? linked(sk, r, ob) : 0;
-    if (r > 0 && cr == 0) {
-      if (!warned) msg("не тот словарь");
-      warned = true;
-      ++vStats.unknown;
-    }
-    if (cr == 0) {
-      if (looks_Like_Code(t)) ++vStats.ambiguous;
+    if (is_Link(t)) {
+      out.push_back(t);
       continue;
     }
-    std::string code = key_Of(ob, cr);
-    if (code.size() > 5) msg("err pi-kod 5");
-    if (code.compare(0, 2, "~<") == 0) code = kYeru + code.substr(2);
-    t = code;
-    ++vStats.replaced;
+    // A capital that the forward pass left (after a no-break space, say)
+    // would read as a code: it gets the capital marker, as elsewhere.
+    if (is_Capital(t[0])) {
+      out.push_back(std::string(1, nox_mark::cCapital));
+      t[0] = static_cast<char>(lower_Char(static_cast<unsigned char>(t[0])));
+    }
+    out.push_back(code_Of(t, sk, ob, vStats, warned));
   }
-  text_izm = join_Blanks(tokens);
+  text_izm = join_Blanks(out);
 }
 
 void pi_to_Words(std::string& text_izm, const std::string& nameDict, const cNoxState& state, cPiStats& vStats) {
@@ -125,7 +147,7 @@ void pi_to_Words(std::string& text_izm, const std::string& nameDict, const cNoxS
   bool warned = false;
   for (auto& t : tokens) {
     ++vStats.tokens;
-    if ((t[0] == kHard || t[0] == kSoft) && all_Digits(t.substr(1))) {
+    if (is_Link(t)) {
       t = link_Line(t, state, file, vStats.missingLinks);
       continue;
     }
