@@ -112,7 +112,17 @@ std::string link_Line(const std::string& token, const cNoxState& state, cFile& f
 void words_to_Pi(std::string& text_izm, const std::string& nameDict, cPiStats& vStats) {
   vStats = cPiStats{};
   cDictDB sk, ob;
-  if (!load_Pair(nameDict, sk, ob)) return;
+  if (load_Pair(nameDict, sk, ob)) words_to_Pi(text_izm, sk, ob, vStats);
+}
+
+void pi_to_Words(std::string& text_izm, const std::string& nameDict, const cNoxState& state, cPiStats& vStats) {
+  vStats = cPiStats{};
+  cDictDB sk, ob;
+  if (load_Pair(nameDict, sk, ob)) pi_to_Words(text_izm, sk, ob, state, vStats);
+}
+
+void words_to_Pi(std::string& text_izm, cDictDB& sk, cDictDB& ob, cPiStats& vStats) {
+  vStats = cPiStats{};
   vStats.dictOk = true;
   // A lone no-break space would come back as the word of code 160: it is a blank here.
   for (char& c : text_izm)
@@ -136,10 +146,8 @@ void words_to_Pi(std::string& text_izm, const std::string& nameDict, cPiStats& v
   text_izm = join_Blanks(out);
 }
 
-void pi_to_Words(std::string& text_izm, const std::string& nameDict, const cNoxState& state, cPiStats& vStats) {
+void pi_to_Words(std::string& text_izm, cDictDB& sk, cDictDB& ob, const cNoxState& state, cPiStats& vStats) {
   vStats = cPiStats{};
-  cDictDB sk, ob;
-  if (!load_Pair(nameDict, sk, ob)) return;
   vStats.dictOk = true;
   cFile own;
   cFile& file = state.file ? *state.file : own;

@@ -60,6 +60,9 @@ int32_t link_Key(cDictDB& db, const std::string& key, int32_t vPoz);
 // ===================== Passes (ModuleTextPre_pi.cpp) =====================
 void words_to_Pi(std::string& text_izm, const std::string& nameDict, cPiStats& vStats);
 void pi_to_Words(std::string& text_izm, const std::string& nameDict, const cNoxState& state, cPiStats& vStats);
+// The same over a loaded pair (sk: word -> code, ob: code -> word).
+void words_to_Pi(std::string& text_izm, cDictDB& sk, cDictDB& ob, cPiStats& vStats);
+void pi_to_Words(std::string& text_izm, cDictDB& sk, cDictDB& ob, const cNoxState& state, cPiStats& vStats);
 
 // ===================== Building (ModuleTextPre_dict.cpp) =====================
 // Counts the words of every ".htm", ".nox" and "html" file under `folder`
