@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "ModuleTextPre.h"
@@ -13,14 +14,21 @@
 
 namespace {
 
+// Kept alive to the end so that the exit handler can still remove it.
 const std::string& scratch_Dir() {
-  static const std::string dir = [] {
+  static const std::string* dir = [] {
     const char* t = std::getenv("TMPDIR");
     std::string tmpl = std::string(t && *t ? t : "/tmp") + "/fuzz_nox_XXXXXX";
     const char* d = mkdtemp(tmpl.data());
-    return std::string(d ? d : "/tmp") + "/";
+    if (!d) std::abort();
+    auto* p = new std::string(std::string(d) + "/");
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(*dir, ec);
+    });
+    return p;
   }();
-  return dir;
+  return *dir;
 }
 
 }  // namespace
