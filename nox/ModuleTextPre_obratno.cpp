@@ -34,13 +34,11 @@ void replace_Marker(std::string& s, char m, const std::string& after, const std:
     }
     while (flagEatBefore && !out.empty() && out.back() == ' ') out.pop_back();
     out += to;
-    // Consume as much of `after` as is there: " <" may stand as "<".
-    size_t k = 0;
-    while (k < after.size() && i + 1 < s.size() && s[i + 1] == after[k]) {
-      ++i;
-      ++k;
+    // Consume `after`, its blanks being optional: " <" may stand as "<".
+    for (char a : after) {
+      if (i + 1 < s.size() && s[i + 1] == a) ++i;
+      else if (a != ' ') break;
     }
-    if (k < after.size() && after[k] == '<' && i + 1 < s.size() && s[i + 1] == '<') ++i;
   }
   s.swap(out);
 }

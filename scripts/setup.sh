@@ -3,7 +3,8 @@
 set -euo pipefail
 need=()
 have() { dpkg -s "$1" >/dev/null 2>&1; }
-for p in build-essential cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev; do
+# uchardet: the detection benchmark compares with it.
+for p in build-essential cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev uchardet; do
   have "$p" || need+=("$p")
 done
 if [ "${#need[@]}" -gt 0 ]; then

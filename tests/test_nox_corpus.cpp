@@ -135,6 +135,7 @@ TEST(NoxCorpus, DetectionTable) {
   auto files = native_Files();
   if (files.empty()) GTEST_SKIP() << "no corpus";
   std::map<std::string, std::pair<int, int>> perEnc;  // right, total
+  std::vector<std::string> wrong;
   std::printf("%-62s %-12s %s\n", "file", "encoding", "detected");
   auto row = [&](const std::string& rel, const std::string& enc, const std::string& want, BB bb) {
     std::string name;
@@ -144,6 +145,11 @@ TEST(NoxCorpus, DetectionTable) {
     auto& pe = perEnc[enc];
     pe.second++;
     if (name == want) pe.first++;
+    // Native single-byte and UTF-8 files must all be recognised. UTF-16 text
+    // with punctuation beyond Latin-1 and Cyrillic (dashes, quotes) is not
+    // UTF-16 by the detector's rules, and the feeds were re-encoded.
+    const bool native = rel.rfind("russian/text/", 0) == 0 || rel.rfind("russian/html/", 0) == 0;
+    if (native && enc != "UTF-16" && enc != "UTF-16LE" && name != want) wrong.push_back(rel);
   };
   for (const auto& f : files) row(f.rel, f.iconvName, f.nox, testsup::read_File(testsup::corpus(f.rel)));
   // UTF-16LE copies of UTF-8 texts, with and without a byte-order mark.
@@ -160,10 +166,9 @@ TEST(NoxCorpus, DetectionTable) {
   std::printf("\naccuracy per encoding:\n");
   for (const auto& [enc, rt] : perEnc) std::printf("  %-12s %d / %d\n", enc.c_str(), rt.first, rt.second);
   platform::set_MsgBox(nullptr);
-  // Every natively Russian UTF-8, KOI8-R and Windows-1251 file is recognised.
-  EXPECT_EQ(perEnc["UTF-8"].first, perEnc["UTF-8"].second);
-  EXPECT_EQ(perEnc["CP1251"].first, perEnc["CP1251"].second);
-  EXPECT_EQ(perEnc["KOI8-R"].first, perEnc["KOI8-R"].second);
+  EXPECT_TRUE(wrong.empty()) << wrong.size() << " native files misdetected, first " << wrong[0];
+  // The golded FAQ holds nothing beyond Cyrillic and ASCII: UTF-16 either way.
+  EXPECT_GE(perEnc["UTF-16LE"].first, 2);
 }
 
 // Wherever iconv converts a character, ours gives the same byte, except where
@@ -245,6 +250,7 @@ TEST(NoxCorpus, RoundTripKeepsEveryWord) {
     std::string t2 = t;
     reformat_Tuda(t2, st);
     reformat_Obratno(t2, st);
+    EXPECT_EQ(words_Of(t2, false), b) << f.rel << ": a second round changed the words";
     if (t2 != t) {
       ++notFixed;
       size_t k = 0;

@@ -83,6 +83,8 @@ TEST(NoxReformat, TagsCommentsAndParagraphs) {
   EXPECT_EQ(tuda("<!-- к -->"), M(cCommentOpen) + W(" к ") + M(cCommentClose));
   EXPECT_EQ(round("a <!-- b --> c"), "a <!-- b --> c");
   EXPECT_EQ(round("a/</b> x"), "a/</b> x");  // the closing tag keeps its "/"
+  EXPECT_EQ(round("(</b>x+</i>"), "(</b> x+</i>");
+  EXPECT_EQ(utf8_of_1251(obratno(W("a ") + M(cTagClose) + "<b>")), "a</b>");
   // A dialogue and an indented paragraph of plain text.
   const std::string text = "Раз.\r\n     - Два.\r\n     Три";
   EXPECT_EQ(tuda(text), M(cCapital) + W(" раз ") + M(cDialog) + W(" два ") + M(cParagraph) + W(" три"));
