@@ -7,9 +7,9 @@
 #include <iterator>
 #include <string>
 
-#include "ModuleTextPre.h"
+#include "nox/ModuleTextPre.h"
 #include "bench_util.h"
-#include "msg_box.h"
+#include "platform/msg_box.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
 // Container methods 2-16: the data length as a p7778 code, then the PPMd stream.
+#include <algorithm>
+
 #include "cFile.h"
 #include "container.h"
 #include "platform/msg_box.h"
@@ -59,8 +61,20 @@ BB cFile::unzip_Pmd(const BB& bb_in, int32_t& vErr) {
     return {};
   }
   const int32_t L = static_cast<int32_t>(stored);
-  BB out(static_cast<size_t>(L) + 16, 0);
-  const int32_t r = DecodeMas(bb_in.data() + q, out.data(), static_cast<int32_t>(bb_in.size()) - q, L + 8, order);
+  // The length field is only a claim: the buffer starts at what the stream can
+  // plausibly deliver and doubles while the decoder fills it, so a damaged
+  // field costs no more than the data that really comes out of the stream.
+  const int32_t full = L + 8;
+  const int32_t n = static_cast<int32_t>(bb_in.size()) - q;
+  int32_t cap = static_cast<int32_t>(std::min<int64_t>(full, 65536 + 16 * int64_t{n}));
+  BB out;
+  int32_t r = 0;
+  for (;;) {
+    out.assign(static_cast<size_t>(cap), 0);
+    r = DecodeMas_Upto(bb_in.data() + q, out.data(), n, cap, order, full);
+    if (r < cap || cap == full) break;
+    cap = static_cast<int32_t>(std::min<int64_t>(full, 2 * int64_t{cap}));
+  }
   out.resize(static_cast<size_t>(r < 0 ? 0 : r));
   if (r != L) vErr = kErrLength;
   return out;

@@ -10,7 +10,7 @@
 
 #include "core/cFile.h"
 #include "nox/cDictDB.h"
-#include "platform/msg_box.h"
+#include "fuzz_util.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ void exercise(cDictDB& d) {
     if (ss[i].empty()) continue;
     const BB key(ss[i].begin(), ss[i].end());
     const int32_t r = d.findKeyB(key);
-    if (r <= 0) __builtin_trap();  // every listed key is found
+    fuzz::check(r > 0);  // every listed key is found
     d.getWord(key[0], key.size() > 1 ? key[1] : 0, r);
   }
   d.addKeyS("ab", -1, -1, 3, true);
@@ -34,8 +34,7 @@ void exercise(cDictDB& d) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static platform::cSilentMsgBox quiet;
-  platform::set_MsgBox(&quiet);
+  fuzz::quiet();
   if (size < 1) return 0;
   const BB rest(data + 1, data + size);
   if (data[0] & 1) {

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <string>
 
-#include "ModuleTextPre.h"
-#include "cFile.h"
-#include "msg_box.h"
+#include "nox/ModuleTextPre.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "core/cFile.h"
 #include "nox/ModuleTextPre_pi.h"
-#include "platform/msg_box.h"
+#include "fuzz_util.h"
 
 namespace {
 
@@ -39,12 +39,11 @@ std::string make_Pair() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static platform::cSilentMsgBox quiet;
-  platform::set_MsgBox(&quiet);
+  fuzz::quiet();
   static const std::string dict = make_Pair();
   static cDictDB sk, ob;
   static const bool loaded = sk.load_from_File(dict + ".sk0") && ob.load_from_File(dict + ".ob0");
-  if (!loaded) __builtin_trap();
+  fuzz::check(loaded);
   std::string text(reinterpret_cast<const char*>(data), size);
   cNoxState state;
   state.nameFile = "/tmp/none/page.htm";
@@ -55,6 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   cPiStats cs;
   words_to_Pi(coded, sk, ob, cs);
   pi_to_Words(coded, sk, ob, state, st);
-  if (st.unknown > cs.ambiguous) __builtin_trap();
+  fuzz::check(st.unknown <= cs.ambiguous);
   return 0;
 }

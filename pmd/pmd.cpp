@@ -23,10 +23,16 @@ int32_t EncodeMas(const uint8_t* source, uint8_t* destination, int32_t length, i
 
 int32_t DecodeMas(const uint8_t* source, uint8_t* destination, int32_t sourceLength, int32_t capacity,
                   int32_t order) {
+  return DecodeMas_Upto(source, destination, sourceLength, capacity, order, capacity);
+}
+
+int32_t DecodeMas_Upto(const uint8_t* source, uint8_t* destination, int32_t sourceLength, int32_t capacity,
+                       int32_t order, int32_t fullCapacity) {
   if (!source || !destination || sourceLength < 1 || capacity < 1 || order < 2 || order > 16) return 0;
-  if (capacity > kPmdMaxLength + 8) capacity = kPmdMaxLength + 8;
+  if (fullCapacity > kPmdMaxLength + 8) fullCapacity = kPmdMaxLength + 8;
+  if (capacity > fullCapacity) capacity = fullCapacity;
   auto model = std::make_unique<pmd::cModel>();
   // The encoder's input length is the capacity less its 8 bytes of slack.
-  if (!model->init(pmd::arena_Bytes(capacity - 8, order), order)) return 0;
+  if (!model->init(pmd::arena_Bytes(fullCapacity - 8, order), order)) return 0;
   return model->decode(source, sourceLength, destination, capacity);
 }
