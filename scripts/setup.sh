@@ -13,3 +13,12 @@ if [ "${#need[@]}" -gt 0 ]; then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}"
 fi
+# The nox benchmark (bench/nox_vs_peers) compares with these and runs on python3.
+bench=()
+for p in 7zip xz-utils brotli zstd python3; do have "$p" || bench+=("$p"); done
+if [ "${#bench[@]}" -gt 0 ]; then
+  echo "installing: ${bench[*]}"
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq || true
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${bench[@]}" || true
+fi

@@ -222,6 +222,31 @@ TEST(NoxRun, OneTextInEveryEncoding) {
   }
 }
 
+// The shipped pair: the 15 most frequent training words have the control
+// characters 17-31, each linked both ways.
+TEST(NoxRun, ShippedDictionariesGiveTheTopWordsControlCharacters) {
+  cDictDB sk, ob;
+  ASSERT_TRUE(sk.load_from_File(std::string(SUITE_BIN_DIR) + "rus.dic.sk0"));
+  ASSERT_TRUE(ob.load_from_File(std::string(SUITE_BIN_DIR) + "rus.dic.ob0"));
+  EXPECT_EQ(sk.getSizeDict(), ob.getSizeDict());
+  SS words;
+  for (int c = 17; c <= 31; ++c) {
+    const int32_t rc = ob.findKeyS(std::string(1, static_cast<char>(c)));
+    ASSERT_GT(rc, 0) << c;
+    const int32_t rw = ob.getV1(rc);
+    ASSERT_TRUE(sk.is_Entry(rw));
+    EXPECT_EQ(sk.getV1(rw), rc);
+    const int32_t v2 = sk.getV2(rw);
+    words.push_back(sk.getWord(v2 & 255, v2 >> 8, rw));
+  }
+  // "и" is the most frequent word of Russian prose.
+  EXPECT_EQ(words[0], win1251("и"));
+  std::string text = words[3] + " " + words[14];
+  cPiStats st;
+  words_to_Pi(text, std::string(SUITE_BIN_DIR) + "rus.dic", st);
+  EXPECT_EQ(text, "\x14 \x1F");
+}
+
 TEST(NoxRun, CommandLineSwitches) {
   EXPECT_EQ(read_Command("-win text.htm").charset, "");  // no blank before the switch
   EXPECT_EQ(read_Command("x -win text.htm").charset, "win");
