@@ -160,6 +160,18 @@ TEST_F(WordPair, RoundTripOfTokensLinksAndUnknownCodes) {
   EXPECT_TRUE(cap.box.saw("не тот словарь"));
 }
 
+// A capital the forward pass left would read as a code: it gets the capital
+// marker, and the word its code.
+TEST_F(WordPair, LeftoverCapitalsGetTheCapitalMarker) {
+  std::string cap = words[5];
+  cap[0] = '\xD1';  // С
+  std::string text = cap + " Zzz " + win1251("Ъ2");
+  cPiStats st;
+  words_to_Pi(text, dir.file("rus.dic"), st);
+  EXPECT_EQ(text, "\x0F \x16 \x0F zzz " + win1251("Ъ2"));
+  EXPECT_EQ(st.ambiguous, 0);
+}
+
 TEST_F(WordPair, ScriptAndStyleLinksNameTheRestoredFile) {
   cFile file;
   cNoxState state;
