@@ -12,6 +12,7 @@
 #include "nox/ModuleTextPre.h"
 #include "nox/ModuleTextPre_flow.h"
 #include "nox/ModuleTextPre_pi.h"
+#include "nox/ModuleTextPre_zip.h"
 #include "platform/msg_box.h"
 #include "support/test_support.h"
 
@@ -245,6 +246,29 @@ TEST(NoxRun, ShippedDictionariesGiveTheTopWordsControlCharacters) {
   cPiStats st;
   words_to_Pi(text, std::string(SUITE_BIN_DIR) + "rus.dic", st);
   EXPECT_EQ(text, "\x14 \x1F");
+}
+
+// Packing two orders at a time decides as the sequential fast search does:
+// the same method and the same bytes, whichever branch the search takes.
+TEST(NoxRun, FastSearchTwoAtATimeGivesZipAutosBytes) {
+  platform::cScopedMsgCapture cap;
+  cFile file;
+  std::vector<BB> inputs;
+  inputs.push_back(testsup::random_Bytes(5000, 3));               // stored
+  inputs.push_back(BB(20000, 'a'));                                 // low order wins
+  const BB prose = read_File(testsup::corpus("russian/text/utf8/turgenev_asya.txt"));
+  if (!prose.empty()) inputs.push_back(BB(prose.begin(), prose.begin() + 60000));  // high order wins
+  std::string abc;
+  for (int i = 0; i < 3000; ++i) abc += "ab" + std::to_string(i % 7) + " ";
+  inputs.push_back(BB(abc.begin(), abc.end()));
+  inputs.push_back(BB{'x'});
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    int32_t m1 = -1, m2 = -1;
+    const BB a = file.zip_Auto(inputs[i], m1, true);
+    const BB b = zip_Auto_Fast2(inputs[i], m2);
+    EXPECT_EQ(m1, m2) << i;
+    EXPECT_TRUE(a == b) << i;
+  }
 }
 
 TEST(NoxRun, CommandLineSwitches) {
