@@ -97,7 +97,8 @@ private:
   void grow_Store(int32_t need);
   void unlink(int32_t r, int32_t prev);
   std::string key_Text(int32_t b1, int32_t b2, int32_t r) const;
-  bool check_Store() const;
+  static bool entry_Ok(const TT& S, int32_t U, int32_t r);
+  static bool check_Store(const TT& H, const TT& S, int32_t U);
 
   TT H;
   TT S;

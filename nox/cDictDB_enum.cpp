@@ -5,11 +5,13 @@
 
 using platform::msg;
 
-bool cDictDB::is_Entry(int32_t vEntry) const {
-  if (vEntry < 1 || vEntry > U - 4) return false;
-  const int32_t L = S[vEntry + 4] & 255;
-  return L >= 1 && vEntry + 3 + words_For(L) <= U;
+bool cDictDB::entry_Ok(const TT& S, int32_t U, int32_t r) {
+  if (r < 1 || r > U - 4) return false;
+  const int32_t L = S[r + 4] & 255;
+  return L >= 1 && r + 3 + words_For(L) <= U;
 }
+
+bool cDictDB::is_Entry(int32_t vEntry) const { return entry_Ok(S, U, vEntry); }
 
 #define DICT_FIELD(get, set, off)                  \
   int32_t cDictDB::get(int32_t vEntry) {           \

@@ -36,13 +36,13 @@ TT cDictDB::to_Block() const {
 // Every chain reachable from H must lie inside the store, end, and visit each
 // record once; together they must hold exactly S[0] live keys. A block that
 // fails this would send lookups outside the arrays.
-bool cDictDB::check_Store() const {
+bool cDictDB::check_Store(const TT& H, const TT& S, int32_t U) {
   if (S[0] < 0) return false;
   std::vector<bool> seen(static_cast<size_t>(U) + 1, false);
   int64_t live = 0;
   for (int32_t h = 0; h < kHeads; ++h) {
     for (int32_t r = H[h]; r != 0; r = S[r]) {
-      if (!is_Entry(r) || seen[static_cast<size_t>(r)]) return false;
+      if (!entry_Ok(S, U, r) || seen[static_cast<size_t>(r)]) return false;
       seen[static_cast<size_t>(r)] = true;
       if (++live > S[0]) return false;
     }
@@ -52,14 +52,13 @@ bool cDictDB::check_Store() const {
 
 bool cDictDB::from_Block(const TT& block) {
   if (block.size() < static_cast<size_t>(kHeads) + 1) return false;
-  cDictDB probe;
-  probe.H.assign(block.begin(), block.begin() + kHeads);
-  probe.S.assign(block.begin() + kHeads, block.end());
-  probe.U = static_cast<int32_t>(probe.S.size()) - 1;
-  if (!probe.check_Store()) return false;
-  H = std::move(probe.H);
-  S = std::move(probe.S);
-  U = probe.U;
+  TT h(block.begin(), block.begin() + kHeads);
+  TT s(block.begin() + kHeads, block.end());
+  const int32_t u = static_cast<int32_t>(s.size()) - 1;
+  if (!check_Store(h, s, u)) return false;
+  H = std::move(h);
+  S = std::move(s);
+  U = u;
   c = cCursor{};
   return true;
 }
