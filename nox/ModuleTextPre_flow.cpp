@@ -101,7 +101,11 @@ void cNoxRun::pack() {
     log_Msg("не тот словарь: не заменено слов=" + std::to_string(st.unknown));
     fail();
   }
-  if (st.ambiguous > 0) log_Msg("слов, похожих на пи-сокращения=" + std::to_string(st.ambiguous));
+  if (st.ambiguous > 0) {
+    // Restoring would read these as codes: the archive cannot come back as packed.
+    log_Msg("слов, похожих на пи-сокращения=" + std::to_string(st.ambiguous));
+    fail();
+  }
   const BB data = m.str_to_BB(text);
   if (data.empty()) {
     platform::msg("пустой текст после переформатирования");
