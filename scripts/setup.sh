@@ -4,9 +4,10 @@ set -euo pipefail
 need=()
 have() { dpkg -s "$1" >/dev/null 2>&1; }
 # libfltk1.3-dev: the desktop windows; xvfb, xdotool, x11-apps, imagemagick:
-# the window tests (a private X server, keys and clicks, screenshots).
+# the window tests (a private X server, keys and clicks, screenshots);
+# uchardet: the detection benchmark compares with it.
 for p in build-essential cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev \
-         libfltk1.3-dev xvfb xdotool x11-apps imagemagick; do
+         libfltk1.3-dev xvfb xdotool x11-apps imagemagick uchardet; do
   have "$p" || need+=("$p")
 done
 if [ "${#need[@]}" -gt 0 ]; then
@@ -14,4 +15,13 @@ if [ "${#need[@]}" -gt 0 ]; then
   SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}"
+fi
+# The nox benchmark (bench/nox_vs_peers) compares with these and runs on python3.
+bench=()
+for p in 7zip xz-utils brotli zstd python3; do have "$p" || bench+=("$p"); done
+if [ "${#bench[@]}" -gt 0 ]; then
+  echo "installing: ${bench[*]}"
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq || true
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${bench[@]}" || true
 fi
