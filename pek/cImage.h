@@ -148,6 +148,114 @@ public:
 
   // ===================== PEK format (header, transforms, coding, decoding) =====================
   // Declared by the PEK format files below this line.
+  //   cImage_header.cpp      header, frame direction, scheme names
+  //   cImage_frames.cpp      background, border, frames of a strip, shifts
+  //   cImage_transforms.cpp  zigzag, animation border, block packing, 2D repeats
+  //   cImage_types.cpp       types 0-3 and their palette descriptions
+  //   cImage_search.cpp      the variant search
+  //   cImage_decode.cpp      decoding of all four types
+  // Largest strip a PEK file may describe.
+  static constexpr int64_t kMaxPixels = int64_t{1} << 26;
+
+  // Header (cImage_header.cpp). put_Zag returns header + type data (+ value table).
+  BB put_Zag(const BB& typeData);
+  void get_Zag(const BB& bb, int32_t& p_izm);
+  // Frames of a strip rearranged from the flagGK layout into the other one.
+  BB smena_dir_Kadrov(const BB& bb);
+  static std::string sKont(int32_t n);
+  // The decode report's lines from bytes 0 and 1 of an unpacked file.
+  static SS zag_Report(const BB& bb);
+
+  // Frames and borders of index pictures (cImage_frames.cpp).
+  int32_t find_Fon(const BB& bb, int32_t w, int32_t h);
+  void find_Frame(const BB& bb, int32_t w, int32_t h, int32_t& x0, int32_t& y0, int32_t& x9, int32_t& y9,
+                  int32_t& fon);
+  BB cut_Frame(const BB& bb, int32_t& w_izm, int32_t& h_izm, int32_t x0, int32_t y0, int32_t x9, int32_t y9);
+  BB restore_Frame(const BB& bb, int32_t& w_izm, int32_t& h_izm, int32_t x0, int32_t y0, int32_t x9, int32_t y9,
+                   int32_t fon);
+  BB copy_Kadr(const BB& bb, int32_t wk, int32_t hk, int32_t numKadr, bool flagGorKad);
+  void put_Kadr(BB& bb_izm, int32_t wk, int32_t hk, int32_t numKadr, const BB& bb_kadr, bool flagGorKad);
+  BB sdvig_Kadr(int32_t dx, int32_t dy, const BB& bb, int32_t w, int32_t h);
+  int32_t sravn_2kadr(const BB& bb1, const BB& bb2, int32_t w, int32_t h);
+  void find_best_x0_y0(int32_t& x0_izm, int32_t& y0_izm, const BB& bb1, const BB& bb2, int32_t w, int32_t h);
+  void add_Y9_line(BB& bb_izm, int32_t w, int32_t& h_izm);
+  void del_Y9_line(BB& bb_izm, int32_t w, int32_t& h_izm);
+  void add_X9_col(BB& bb_izm, int32_t& w_izm, int32_t h);
+  void del_X9_col(BB& bb_izm, int32_t& w_izm, int32_t h);
+  BB get_Rect(const BB& bb, int32_t x0, int32_t y0, int32_t x9, int32_t y9, int32_t w, int32_t h);
+  static TT split4(const std::string& s);
+  TT test_Show(const TT& cPal_16);
+
+  // Pixel transforms (cImage_transforms.cpp); w, h are those of the unpacked field.
+  BB reScan_ZigzagG(const BB& bb, int32_t& w_izm, int32_t& h_izm, int32_t t);
+  BB reScan_ZigzagG_obratno(const BB& bb, int32_t w, int32_t h, int32_t t);
+  BB st_frame_ani(const BB& bb, int32_t& w_izm, int32_t& h_izm);
+  BB restore_st_frame_ani(int32_t kol, const BB& bb, int32_t& w_izm, int32_t& h_izm, int32_t x0, int32_t y0,
+                          int32_t x9, int32_t y9, int32_t fon);
+  BB M8_tuda(const BB& bb, int32_t w, int32_t h, int32_t wb, int32_t hb);
+  BB M8_obratno(const BB& bb, int32_t w, int32_t h, int32_t wb, int32_t hb);
+  BB encode2D(const BB& bb, int32_t p, int32_t w, int32_t h);
+  BB unzip_2D_Povt(const BB& bb, int32_t w, int32_t h);
+  int32_t runRight(int32_t x, int32_t y, int32_t limit);
+  int32_t runDown(int32_t x, int32_t y, int32_t limit);
+  int32_t rectUniform(int32_t x, int32_t y, int32_t W, int32_t H);
+  int32_t findRect(int32_t x, int32_t y, int32_t p, int32_t w, int32_t h, int32_t& vW, int32_t& vH);
+  void markRect(int32_t x, int32_t y, int32_t W, int32_t H);
+  // Block shape (width x height) of context scheme s; 1 x 1 for none.
+  static void get_Kont_Shape(int32_t s, int32_t& wb, int32_t& hb);
+
+  // Coding types (cImage_types.cpp) and the variant search (cImage_search.cpp).
+  BB bmp_to_pek0();
+  BB bmp_to_Pek(int32_t tip, int32_t q = 3);
+  BB encodeType1();
+  BB bmp_to_pek2(bool flagEdit);
+  BB bmp_to_pek2_end(int32_t kod, const BB& g, const BB& pole);
+  BB encodeType3(int32_t q);
+  bool pickTransparentCode();
+  BB freeCodes(bool flagDescending);
+  BB get_PolePix();
+  BB zip_Pix(const BB& g);
+  BB zip_noPovt(const BB& g, const BB& pole, int32_t& vSize, int32_t& vMetod);
+  BB zip_Povt(const BB& g, const BB& pole, int32_t& vSize, int32_t& vMetod, int32_t w, int32_t h);
+
+  // Decoding (cImage_decode.cpp): unpacked bytes -> colours of the stacked strip.
+  TT pek_to_bmp(const BB& bb);
+  TT decodeType0(const BB& bb);
+  TT decodeType1(const BB& bb);
+  TT decodeType2(const BB& bb);
+  TT decodeType3(const BB& bb);
+  TT unzip_Pix(const BB& bb, int32_t p, const TT& pal);
+
+  // PEK settings carried by the header.
+  int32_t tipPek = 0;       // 0..3, or 100: type 1 with an explicit palette
+  int32_t nKont = 0;        // context scheme 0..7
+  int32_t zigZag = 0;       // zigzag stripes of zigZag + 1 rows; 0 none
+  bool flagFrame = false;   // a uniform border was cut
+  int32_t frameFon = 0;     // border code and widths
+  int32_t frameX0 = 0, frameY0 = 0, frameX9 = 0, frameY9 = 0;
+  int32_t prozrKod = 0;     // code of transparent pixels; 0 none
+  int32_t povtMarker = 0;   // code that starts a 2D repeat; 0 none
+  bool flag16W = false, flag16H = false;
+  BB tabZnach;              // value table of the context schemes
+  BB etalonPole;            // codes as the search built them, for the self-check
+
+private:
+  // PEK helpers.
+  std::string tab_File(int32_t t);
+  BB explicit_Pal16();
+  void clear_Transforms();
+  BB pack_Candidate(const BB& bytes, int32_t& vSize, int32_t& vMetod);
+  void make_tabZnach(BB& pole_izm);
+  void keep_Best(BB&& cand, int32_t size, int32_t metod, const std::string& line);
+  void search_Pass(const BB& g, const BB& field, int32_t c, int32_t j, int32_t k, int32_t S);
+  bool read_Zag(const BB& bb, int32_t& p_izm);
+  TT read_din_Pal(const BB& bb, int32_t& p_izm);
+
+  TT grid2D;           // cells of the 2D repeat coder; -1 once coded
+  int32_t gridW = 0;
+  int32_t bestSize = 0;
+  BB bestPek;
+  // End of the PEK format block.
 
 private:
   void send_Msg(const std::string& sMsg);

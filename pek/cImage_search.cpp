@@ -1,0 +1,200 @@
+// The variant search: every combination of frame direction, zigzag rescan,
+// border cut, block packing and 2D repeats is built as a complete PEK file
+// (header written at that moment, then the container), and the smallest one
+// wins; of equal sizes the earlier one is kept.
+#include <algorithm>
+#include <string>
+
+#include "cImage.h"
+#include "msg_box.h"
+
+using platform::msg;
+
+namespace {
+
+constexpr int32_t kNoSize = 999999999;
+const char* const kBr = "\r\n";
+
+// Block shape of a context scheme: 1 "1x2" .. 7 "2x4" (width x height).
+void kont_Shape(int32_t s, int32_t& wb, int32_t& hb) {
+  static const int32_t shapes[8][2] = {{1, 1}, {1, 2}, {1, 4}, {1, 8}, {2, 1}, {2, 2}, {4, 1}, {2, 4}};
+  wb = shapes[s][0];
+  hb = shapes[s][1];
+}
+
+// Largest number of distinct codes a scheme can pack.
+int32_t kont_Limit(int32_t s) {
+  switch (s) {
+    case 1: case 4: return 16;
+    case 2: case 5: case 6: return 4;
+    default: return 2;
+  }
+}
+
+}  // namespace
+
+void cImage::get_Kont_Shape(int32_t s, int32_t& wb, int32_t& hb) { kont_Shape(s >= 1 && s <= 7 ? s : 0, wb, hb); }
+
+BB cImage::pack_Candidate(const BB& bytes, int32_t& vSize, int32_t& vMetod) {
+  const bool flagLog0 = f.setFlagLog(false);
+  BB out = f.zip_Auto(bytes, vMetod, flagFast);
+  f.setFlagLog(flagLog0);
+  vSize = out.empty() ? kNoSize : static_cast<int32_t>(out.size());
+  return out;
+}
+
+BB cImage::zip_noPovt(const BB& g, const BB& pole, int32_t& vSize, int32_t& vMetod) {
+  povtMarker = 0;
+  BB bytes = put_Zag(g);
+  m.add_BB_to_BB(bytes, pole);
+  return pack_Candidate(bytes, vSize, vMetod);
+}
+
+BB cImage::zip_Povt(const BB& g, const BB& pole, int32_t& vSize, int32_t& vMetod, int32_t w, int32_t h) {
+  bool used[256] = {};
+  for (uint8_t b : pole) used[b] = true;
+  povtMarker = 0;
+  for (int32_t k = 1; k < 256 && povtMarker == 0; ++k)
+    if (!used[k]) povtMarker = k;
+  vSize = kNoSize;
+  vMetod = 0;
+  if (povtMarker == 0) return {};
+  const BB coded = encode2D(pole, 8, w, h);
+  if (coded.empty() && !pole.empty()) return {};
+  BB bytes = put_Zag(g);
+  m.add_BB_to_BB(bytes, coded);
+  return pack_Candidate(bytes, vSize, vMetod);
+}
+
+// Replaces every code of the field by its rank among the codes present and
+// keeps the ranks' table (count, then the differences of the sorted codes).
+void cImage::make_tabZnach(BB& pole_izm) {
+  TT tt = m.copy_BB_to_TT(pole_izm), vv;
+  m.zamena_VV(tt, vv);
+  tabZnach.clear();
+  tabZnach.push_back(static_cast<uint8_t>(vv.size()));
+  int32_t prev = 0;
+  for (int32_t v : vv) {
+    tabZnach.push_back(static_cast<uint8_t>(v - prev));
+    prev = v;
+  }
+  for (size_t i = 0; i < tt.size(); ++i) pole_izm[i] = static_cast<uint8_t>(tt[i]);
+}
+
+void cImage::keep_Best(BB&& cand, int32_t size, int32_t metod, const std::string& line) {
+  if (size >= bestSize) return;
+  bestSize = size;
+  bestPek = std::move(cand);
+  send_Msg(line + std::to_string(size) + "(" + std::to_string(metod) + ")");
+}
+
+BB cImage::zip_Pix(const BB& g) {
+  if (flagProzr)
+    send_Msg("Маркер прозрачного=" + std::to_string(prozrKod));
+  else
+    prozrKod = 0;
+  if (codeMap.size() != cPal24.size() || (!flagProzr && std::find(nPix.begin(), nPix.end(), -1) != nPix.end())) {
+    msg("err");
+    return {};
+  }
+  if (kolKadrov < 1) {
+    msg("err");
+    return {};
+  }
+  BB pole = get_PolePix();
+  // A strip given side by side is searched, and decoded, as stacked frames.
+  if (flagGK) pole = smena_dir_Kadrov(pole);
+  flagGK = false;
+  const int32_t c = m.kol_razn_8b(pole);
+  const int32_t t = prozrKod >= 1 ? m.kol_N_in_BB(pole, prozrKod) : 0;
+  if (t > 0 && !flagProzr) msg("err");
+  const int32_t x = t > 0 ? 1 : 0;
+  send_Msg("Всего осталось разных цветов=" + std::to_string(c - x));
+  if (x == 1) send_Msg("+ один прозрачный (" + std::to_string(t) + " точек)");
+  send_Msg("слилось цветов=" + std::to_string(static_cast<int32_t>(cPal24.size()) + x - c));
+  flagTest = true;
+  etalonPole = pole;
+  bestSize = kNoSize;
+  bestPek.clear();
+  const int32_t S = flagFast ? 3 : 7, Z = flagFast ? 2 : 7;
+  const int32_t dirs = kolKadrov == 1 ? 1 : 2;
+  for (int32_t r = 0; r < dirs; ++r) {
+    BB field = pole;
+    flagGK = false;
+    if (r == 1) {
+      field = smena_dir_Kadrov(pole);
+      flagGK = true;
+      send_Msg("-горизонтальные кадры-");
+    }
+    for (int32_t j = 0; j <= Z; ++j)
+      for (int32_t k = 0; k <= 1; ++k) search_Pass(g, field, c, j, k, S);
+  }
+  return bestPek;
+}
+
+void cImage::search_Pass(const BB& g, const BB& field, int32_t c, int32_t j, int32_t k, int32_t S) {
+  BB work = field;
+  int32_t w = get_w_Pic(), h = get_h_Pic();
+  nKont = 0;
+  std::string label;
+  zigZag = j;
+  if (j > 0) {
+    work = reScan_ZigzagG(work, w, h, j + 1);
+    label = "--пересканирование зигзагом." + std::to_string(j + 1) + "т. высота--" + kBr;
+  }
+  if (kolKadrov != 1) {
+    if (k == 1) {
+      label += std::string("--стат. фрейм для анимации--") + kBr;
+      work = st_frame_ani(work, w, h);
+    } else {
+      label += "--анимация(" + std::to_string(kolKadrov) + ")" + kBr;
+      flagFrame = false;
+    }
+  } else if (k == 1) {
+    label += std::string("---ограничение фреймом--") + kBr;
+    int32_t x0, y0, x9, y9, fon;
+    find_Frame(work, w, h, x0, y0, x9, y9, fon);
+    if (x0 == 0 && y0 == 0 && x9 == 0 && y9 == 0) {
+      flagFrame = false;
+      label += std::string("---нет фрейма--") + kBr;
+      return;
+    }
+    work = cut_Frame(work, w, h, x0, y0, x9, y9);
+    flagFrame = true;
+    frameFon = fon;
+    frameX0 = x0;
+    frameY0 = y0;
+    frameX9 = x9;
+    frameY9 = y9;
+  } else {
+    flagFrame = false;
+    label += std::string("---без фрейма--") + kBr;
+  }
+  int32_t size = 0, metod = 0;
+  BB cand = zip_noPovt(g, work, size, metod);
+  keep_Best(std::move(cand), size, metod, label + "PMD=");
+  cand = zip_Povt(g, work, size, metod, w, h);
+  keep_Best(std::move(cand), size, metod, label + "c 2D повт.=");
+  // Block packing needs few codes; with more no scheme is tried at all.
+  if (c > kont_Limit(1)) return;
+  if (tipPek == 100)
+    tabZnach.clear();
+  else
+    make_tabZnach(work);
+  for (int32_t l = 1; l <= S; ++l) {
+    if (c > kont_Limit(l)) continue;
+    int32_t wb, hb;
+    kont_Shape(l, wb, hb);
+    const BB packed = M8_tuda(work, w, h, wb, hb);
+    // A field the shape cannot pack yields no candidate.
+    if (packed.empty() && !work.empty()) continue;
+    nKont = l;
+    cand = zip_noPovt(g, packed, size, metod);
+    if (size < bestSize) label += sKont(l) + " конт. сж.=";
+    keep_Best(std::move(cand), size, metod, label);
+    const int32_t pw = (w + wb - 1) / wb, ph = (h + hb - 1) / hb;
+    cand = zip_Povt(g, packed, size, metod, pw, ph);
+    keep_Best(std::move(cand), size, metod, label + "c 2D повт.=");
+    nKont = 0;
+  }
+}
