@@ -125,6 +125,8 @@ public:
   bool inc_B(int32_t nr, int32_t ng, int32_t& nb, int32_t range);
   // Average colour deviation of a decoded strip in tenths of a percent.
   int32_t sravn_rgb(int32_t tip, const TT& decoded);
+  // A fraction as "(+12.5%)": one decimal at most, no trailing zero.
+  static std::string change_Text(double r);
 
   // ===================== Picture model =====================
   TT nPix;             // the frame strip: colours, later palette indexes
@@ -260,6 +262,7 @@ private:
 private:
   void send_Msg(const std::string& sMsg);
   bool load_Tables();
+  void save_Strip(const TT& colours, const std::string& nameBase);
 
   cMassiv m;
   cFile f;

@@ -47,18 +47,27 @@ void cSurface::set_Pixel(int32_t x, int32_t y, int32_t colour) {
 
 // ---------------------------------------------------------------- loading
 
+namespace {
+
+bool starts_With(const Bytes& data, const char* sig, size_t n, size_t at = 0) {
+  if (data.size() < at + n) return false;
+  for (size_t i = 0; i < n; ++i)
+    if (data[at + i] != static_cast<uint8_t>(sig[i])) return false;
+  return true;
+}
+
+}  // namespace
+
 bool decode_Picture(const Bytes& data, cPicture& pic) {
   pic = cPicture{};
   bool ok = false;
-  if (data.size() >= 6 && (std::equal(data.begin(), data.begin() + 6, "GIF87a") ||
-                           std::equal(data.begin(), data.begin() + 6, "GIF89a")))
+  if (starts_With(data, "GIF87a", 6) || starts_With(data, "GIF89a", 6))
     ok = codec::decode_GIF(data, pic);
-  else if (data.size() >= 8 && std::equal(data.begin(), data.begin() + 8, "\x89PNG\r\n\x1a\n"))
+  else if (starts_With(data, "\x89PNG\r\n\x1a\n", 8))
     ok = codec::decode_PNG(data, pic);
   else if (data.size() >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF)
     ok = codec::decode_JPEG(data, pic);
-  else if (data.size() >= 12 && std::equal(data.begin(), data.begin() + 4, "RIFF") &&
-           std::equal(data.begin() + 8, data.begin() + 12, "WEBP"))
+  else if (starts_With(data, "RIFF", 4) && starts_With(data, "WEBP", 4, 8))
     ok = codec::decode_WebP(data, pic);
   else if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M')
     ok = codec::decode_BMP(data, pic);
