@@ -227,6 +227,9 @@ public:
   TT decodeType2(const BB& bb);
   TT decodeType3(const BB& bb);
   TT unzip_Pix(const BB& bb, int32_t p, const TT& pal);
+  // Codes of the B big colours of type 3 over a grid palette of D entries:
+  // 255, 254, .. while they are not below D, then explicit code bytes.
+  TT get_big_Kod(const BB& bb, int32_t& p_izm, int32_t B, int32_t D);
 
   // PEK settings carried by the header.
   int32_t tipPek = 0;       // 0..3, or 100: type 1 with an explicit palette
@@ -240,6 +243,7 @@ public:
   bool flag16W = false, flag16H = false;
   BB tabZnach;              // value table of the context schemes
   BB etalonPole;            // codes as the search built them, for the self-check
+  int32_t kolVariant = 0;   // candidates compressed by the search so far
 
 private:
   // PEK helpers.

@@ -118,16 +118,8 @@ TT cImage::decodeType3(const BB& bb) {
   const int32_t D = static_cast<int32_t>(pal.size());
   const int32_t B = m.get_n8(bb, p);
   if (p < 0 || D < 1) return fail();
-  TT kod(static_cast<size_t>(B));
-  int32_t v = 255;
-  for (int32_t i = 0; i < B; ++i) {
-    if (v < D) {
-      kod[i] = m.get_n8(bb, p);
-      if (p < 0) return fail();
-    } else {
-      kod[i] = v--;
-    }
-  }
+  const TT kod = get_big_Kod(bb, p, B, D);
+  if (p < 0) return fail();
   pal.resize(256, 0);
   for (int32_t i = 0; i < B; ++i) {
     const int32_t r = m.get_n8(bb, p), g = m.get_n8(bb, p), b = m.get_n8(bb, p);
@@ -135,6 +127,20 @@ TT cImage::decodeType3(const BB& bb) {
     pal[kod[i]] = r + 256 * g + 65536 * b;
   }
   return unzip_Pix(bb, p, pal);
+}
+
+TT cImage::get_big_Kod(const BB& bb, int32_t& p_izm, int32_t B, int32_t D) {
+  TT kod(static_cast<size_t>(std::max(B, 0)));
+  int32_t v = 255;
+  for (int32_t& k : kod) {
+    if (v < D) {
+      k = m.get_n8(bb, p_izm);
+      if (p_izm < 0) return {};
+    } else {
+      k = v--;
+    }
+  }
+  return kod;
 }
 
 // Undoes, in reverse order, repeats, packing, value table, border, zigzag

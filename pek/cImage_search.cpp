@@ -36,6 +36,7 @@ int32_t kont_Limit(int32_t s) {
 void cImage::get_Kont_Shape(int32_t s, int32_t& wb, int32_t& hb) { kont_Shape(s >= 1 && s <= 7 ? s : 0, wb, hb); }
 
 BB cImage::pack_Candidate(const BB& bytes, int32_t& vSize, int32_t& vMetod) {
+  ++kolVariant;
   const bool flagLog0 = f.setFlagLog(false);
   BB out = f.zip_Auto(bytes, vMetod, flagFast);
   f.setFlagLog(flagLog0);

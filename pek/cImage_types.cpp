@@ -190,8 +190,11 @@ BB cImage::explicit_Pal16() {
   for (size_t i = 0; i < cPal24.size(); ++i) codeMap[i] = rank[m.poz_N_in_TT(vals, c16[i])];
   TT diffs = sorted;
   const int32_t first = m.razn_TT(diffs, false);
-  const BB block = diffs.empty() ? BB{} : f.zip_max78auto(diffs, 3);
-  if (!diffs.empty() && block.empty()) return {};
+  // An empty block would read as the table mark 0: a single colour gets a
+  // repeat of itself (difference 0), a harmless second palette entry.
+  if (diffs.empty()) diffs.push_back(0);
+  const BB block = f.zip_max78auto(diffs, 3);
+  if (block.empty()) return {};
   const int32_t L = static_cast<int32_t>(block.size());
   if (L > 500) {
     msg("err max color");
