@@ -206,9 +206,11 @@ bool kind_Ok(const cDib& dib) {
 }
 
 // The DIB at `start`; pixels at `pixels` (0: right after the palette).
-bool decode_Dib(const Bytes& d, size_t start, size_t pixels, cDib& dib, cPicture& pic) {
+bool decode_Dib(const Bytes& d, size_t start, size_t pixels, cDib& dib, cPicture& pic, bool icon = false) {
   size_t p = 0;
   if (!read_Header(d, start, dib, p) || !kind_Ok(dib)) return false;
+  // Icons keep alpha in the fourth byte of 32-bit pixels; plain BMPs do not.
+  if (icon && dib.bpp == 32 && dib.compression == kRgb) dib.a = cMask(0xFF000000u);
   if (dib.w <= 0 || dib.h == 0 || dib.h == INT32_MIN || !size_Ok(dib.w, std::abs(dib.h))) return false;
   if (!read_Palette(d, p, le32(d, start) == 12 ? 3 : 4, dib)) return false;
   if (pixels == 0 || pixels >= d.size()) pixels = p;
@@ -248,7 +250,7 @@ bool decode_IconDib(const Bytes& img, cPicture& pic) {
   const int32_t h = h2 / 2;
   for (int i = 0; i < 4; ++i) d[8 + i] = static_cast<uint8_t>(static_cast<uint32_t>(h) >> (8 * i));
   cDib dib;
-  if (!decode_Dib(d, 0, 0, dib, pic)) return false;
+  if (!decode_Dib(d, 0, 0, dib, pic, true)) return false;
   size_t p = le32(d, 0) + (dib.bpp <= 8 ? 4 * dib.palCount : 0);
   if (dib.compression == kBitfields) p += 12;
   p += ((static_cast<size_t>(dib.w) * dib.bpp + 31) / 32) * 4 * h;
