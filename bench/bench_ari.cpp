@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "cFile.h"
+#include "core/cFile.h"
 
 using bench::median;
 using bench::cpu_Now;

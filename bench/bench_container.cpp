@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "cFile.h"
+#include "core/cFile.h"
 
 using bench::median;
 

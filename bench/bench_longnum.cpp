@@ -7,7 +7,7 @@
 #include <ctime>
 #include <random>
 
-#include "cMassiv.h"
+#include "massiv/cMassiv.h"
 
 namespace {
 

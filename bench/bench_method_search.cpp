@@ -7,8 +7,8 @@
 #include <iterator>
 #include <string>
 
-#include "cFile.h"
-#include "method_search.h"
+#include "brisk/method_search.h"
+#include "core/cFile.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "bench_util.h"
-#include "cImage.h"
-#include "msg_box.h"
+#include "pek/cImage.h"
+#include "platform/msg_box.h"
 
 int main(int argc, char** argv) {
   static platform::cSilentMsgBox quiet;

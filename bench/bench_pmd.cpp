@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "pmd.h"
-#include "ppmd_model.h"
+#include "pmd/pmd.h"
+#include "pmd/ppmd_model.h"
 
 using bench::median;
 using bench::cpu_Now;

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <random>
 
-#include "cMassiv.h"
+#include "massiv/cMassiv.h"
 
 namespace {
 

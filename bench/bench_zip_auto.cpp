@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "cFile.h"
-#include "msg_box.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
 
 using bench::median;
 

@@ -2,28 +2,17 @@
 
 #include <clocale>
 #include <cstdio>
-#include <new>
 
-#include "FormInfo.h"
-#include "cFile.h"
-#include "env.h"
+#include "core/cProgramRun.h"
+#include "core/container.h"
 #include "method_search.h"
-#include "msg_box.h"
+#include "platform/env.h"
+#include "platform/msg_box.h"
+#include "platform/text.h"
 
 namespace {
 
-const int64_t kMaxInput = 16777216;
-
-std::string trim(const std::string& s) {
-  size_t b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
-std::string lower_Ascii(std::string s) {
-  for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
+using namespace container;
 
 // n / len with one decimal, halves rounded up, and the user's decimal separator.
 std::string ratio_Text(int64_t n, size_t len) {
@@ -36,119 +25,34 @@ std::string ratio_Text(int64_t n, size_t len) {
   return std::to_string(tenths / 10) + sep + std::to_string(tenths % 10);
 }
 
-const char* err_Text(int32_t vErr) {
-  switch (vErr) {
-    case -1: return "пустой вх.массив";
-    case -2: return "неверный метод";
-    case -3: return "КС не совпадает";
-    case -4: return "размер не совпадает";
-    case -5: return "нет маркера конца=неполный/повреждён";
-    default: return "непонятная ошибка";
-  }
-}
-
-// The state of one run and its steps.
-class cBriskRun : public CbClientClass {
+// The state of one run and its steps; the run itself (log link, final
+// command, errors that end the run) is cProgramRun's.
+class cBriskRun : public cProgramRun {
 public:
-  explicit cBriskRun(platform::iLogView& view) : form(view) {}
-
-  void TellMsg(const std::string& sMsg) override { log_Msg(sMsg); }
-  void log_Msg(const std::string& s) { form.log_Msg(s); }
-
-  int run(const std::string& commandLine);
+  explicit cBriskRun(platform::iLogView& view)
+      : cProgramRun(view, "brisk.log",
+                    {"Brisk Архиватор круче RAR/7z", "хранение, арифметик, PPMd порядков 2..16",
+                     "https://example.org/brisk"}) {}
 
 private:
-  void start_Up(const std::string& line);
+  void work(const std::string& line) override;
   void pack(const std::string& path);
   void restore(const std::string& path);
-  void empty_Command_Line();
-  void end_Of_Run();
-  void fail() { keepOpen = true; failed = true; }
-  void connect_Log();
-  void disconnect_Log();
 
-  FormInfo form;
-  cMassiv m;
-  cFile file;
-  bool flagLog = true;
-  bool keepOpen = false;
-  bool failed = false;
   bool flagVerify = false;
-  bool connected = false;
   int32_t method = 4;
   int32_t bestSize = 0;
-  std::string S;
-  std::string appPath, tmpPath, curPath;
 };
 
-void cBriskRun::connect_Log() {
-  if (file.AddObjectReference(this))
-    connected = true;
-  else
-    platform::msg("Connect Failed...");
-}
-
-void cBriskRun::disconnect_Log() {
-  if (!connected) return;
-  if (file.DropObjectReference(this))
-    connected = false;
-  else
-    platform::msg("Disconnect Failed...");
-}
-
-int cBriskRun::run(const std::string& commandLine) {
-  form.onQuit = [this] {
-    if (flagLog) disconnect_Log();
-  };
-  appPath = file.getAppPath();
-  tmpPath = file.getTmpPath();
-  form.logPath = tmpPath + "brisk.log";
-  log_Msg("Brisk Архиватор круче RAR/7z");
-  log_Msg("хранение, арифметик, PPMd порядков 2..16");
-  log_Msg("https://example.org/brisk");
-  try {
-    start_Up(commandLine);
-  } catch (const std::bad_alloc&) {
-    log_Msg("ошибка: нет памяти");
-    platform::msg("нет памяти");
-    fail();
-  } catch (const std::exception& e) {
-    log_Msg(std::string("ошибка: ") + e.what());
-    platform::msg(std::string("ошибка: ") + e.what());
-    fail();
-  }
-  end_Of_Run();
-  form.run_Until_Closed();
-  return failed ? 1 : 0;
-}
-
-void cBriskRun::start_Up(const std::string& commandLine) {
-  const std::string line = trim(commandLine);
+void cBriskRun::work(const std::string& line) {
   if (line.empty()) {
-    empty_Command_Line();
+    show_Help("brisk.htm");
     return;
   }
-  const size_t blank = line.rfind(' ');
-  const std::string path = blank == std::string::npos ? line : line.substr(blank + 1);
-  curPath = file.getPath(path);
-  if (curPath.empty()) curPath = file.getTekPath();
-
-  form.logPath = tmpPath + "brisk.log";
-  if (file.len_File(form.logPath) > 99999) file.del_File(form.logPath);
-
-  log_Msg("====аргументы вызова=========");
-  log_Msg(line);
-  log_Msg("текущий путь=" + curPath);
-  log_Msg("папка программы=" + appPath);
-  log_Msg("временная папка=" + tmpPath);
-  log_Msg("пишет в лог=" + form.logPath);
-  log_Msg("=============================");
-
-  S = " " + line;
-  if (S.find(" -v ") != std::string::npos) flagVerify = true;
-  if (S.find(" -off ") != std::string::npos) flagLog = false;
-  file.setFlagLog(flagLog);
-  if (flagLog) connect_Log();
+  const std::string path = path_Of(line);
+  start_Up_Block(line, path);
+  if (has_Switch(" -v ")) flagVerify = true;
+  set_Flag_Log(!has_Switch(" -off "));
 
   if (!file.exist_File(path)) {
     platform::msg("нет файла:" + path);
@@ -163,14 +67,14 @@ void cBriskRun::start_Up(const std::string& commandLine) {
 
 void cBriskRun::pack(const std::string& path) {
   method = 4;
-  if (S.find("-best ") != std::string::npos) method = 127;
+  if (has_Switch("-best ")) method = 127;
   for (int32_t k = 0; k <= 23; ++k)
-    if (S.find("-" + std::to_string(k) + " ") != std::string::npos) {
+    if (has_Switch("-" + std::to_string(k) + " ")) {
       method = k;
       break;
     }
 
-  if (S.size() >= 4 && lower_Ascii(S.substr(S.size() - 4)) == ".pek") {
+  if (S.size() >= 4 && platform::lower_Ascii(S.substr(S.size() - 4)) == ".pek") {
     log_Msg("разжимаем внешней прогой");
     const std::string pek = appPath + "pek";
     if (!file.exist_File(pek) || !platform::start_Program(pek, S)) {
@@ -272,22 +176,7 @@ void cBriskRun::restore(const std::string& path) {
   file.del_file_Safe(O);
 
   const BB D = file.read_M8(path);
-  size_t i = 0;
-  for (; i < D.size() && (D[i] & 0x80); ++i) log_Msg("фильтров пока не будет");
-  if (i < D.size()) {
-    const int b = D[i];
-    const std::string first = std::to_string(D[0]);
-    if (b == 0)
-      log_Msg("метод без сжатия");
-    else if (b == 1)
-      log_Msg("динамический арифметик с макс 1..255");
-    else if (b <= 16)
-      log_Msg("PPMd сжатие. метод=" + first);
-    else if (b == 31)
-      log_Msg("16-ти битный динамический арифметик с макс 1..4000");
-    else
-      log_Msg("Волшебный контекстный преобразователь+PMD=(отключен)" + first);
-  }
+  for (const auto& l : describe_Metod(D)) log_Msg(l);
 
   int32_t vErr = 0;
   const BB data = file.unzip_Auto(D, vErr);
@@ -321,23 +210,6 @@ void cBriskRun::restore(const std::string& path) {
       }
     }
   }
-}
-
-void cBriskRun::empty_Command_Line() {
-  log_Msg(file.ReadS(appPath + "brisk.htm"));
-  log_Msg("<HOME!>");
-  platform::save_Setting(platform::program_Name(), "Options", "Show Tips at Startup", "1");
-  keepOpen = true;
-}
-
-void cBriskRun::end_Of_Run() {
-  form.flagFinished = true;
-  if (keepOpen)
-    log_Msg("<HOME!>");
-  else if (flagLog)
-    log_Msg("<TIMER!>");
-  else
-    log_Msg("<QUIT!>");
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "log_view.h"
+#include "platform/log_view.h"
 
 // Runs the whole job for one command line (the program's arguments joined
 // with blanks), drawing the log through `view`, and returns the exit status:

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "ModuleBrisk.h"
-#include "msg_box.h"
+#include "platform/msg_box.h"
 
 int main(int argc, char** argv) {
   // Messages and the per-user setting go under the executable's name.

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "msg_box.h"
+#include "core/container.h"
+#include "platform/msg_box.h"
 
 using platform::msg;
 
@@ -270,7 +271,7 @@ int64_t kontekst_Konvertor(cFile& file, cMassiv& m, const TT& S, int64_t c, doub
   log_Msg("--волшебный контекстный конвертор для PMD--");
   if (S.size() > 1024) msg("только для коротких таблиц (или придется долго ждать)");
   if (S.empty()) return -1;
-  int64_t best = 16777216;
+  int64_t best = container::kMaxInput;
   int32_t bestCode = 0;
   // Sizes are of the sample; scaled like every other estimate of the survey.
   auto est = [&](int64_t len) { return static_cast<int64_t>(std::floor(static_cast<double>(len) * f)) + c; };

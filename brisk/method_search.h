@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "cFile.h"
+#include "core/cFile.h"
 
 // Logs every step through log_Msg, sets keepOpen, and lowers bestSize to the
 // smallest estimate found.

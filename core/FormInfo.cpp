@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <ctime>
 
-#include "utf8.h"
+#include "platform/msg_box.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -75,9 +76,16 @@ void FormInfo::flush_Log() {
       body += text_[i] == '\n' && i > 0 && text_[i - 1] == '\r' ? '\r' : text_[i];
     }
     std::string record = "\r" + clock() + "\r" + body + "\r\r\n";
-    if (FILE* f = std::fopen(logPath.c_str(), "ab")) {
-      std::fwrite(record.data(), 1, record.size(), f);
-      std::fclose(f);
+    FILE* f = std::fopen(logPath.c_str(), "ab");
+    bool ok = f != nullptr;
+    if (f) {
+      ok = std::fwrite(record.data(), 1, record.size(), f) == record.size();
+      ok = std::fclose(f) == 0 && ok;
+    }
+    // The work goes on without its log file; the user hears of it once.
+    if (!ok && !logFailed_) {
+      logFailed_ = true;
+      platform::msg("не могу записать лог=" + logPath);
     }
   }
   text_.clear();

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "log_view.h"
+#include "platform/log_view.h"
 
 class FormInfo {
 public:
@@ -17,6 +17,7 @@ public:
   // Commands are exact, case-sensitive strings; anything else is a log line.
   void log_Msg(const std::string& sMsg);
   // Appends the window text to the log file as one record and empties it.
+  // A failed write is reported once per run and never stops the work.
   void flush_Log();
 
   // The log file ("" = none) and whether "<STOP!>" is a command here (pek).
@@ -66,4 +67,5 @@ private:
   bool barLoaded_ = false;
   std::array<bool, 16> bar_{};
   bool quit_ = false;
+  bool logFailed_ = false;  // a failed log write was reported
 };

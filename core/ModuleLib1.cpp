@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "msg_box.h"
+#include "platform/msg_box.h"
 
 using platform::msg;
 

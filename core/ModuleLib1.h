@@ -11,7 +11,8 @@
 #pragma once
 #include <cstdint>
 
-#include "massiv_types.h"
+#include "container.h"
+#include "massiv/massiv_types.h"
 
 namespace ModuleLib1 {
 
@@ -20,7 +21,7 @@ namespace ModuleLib1 {
 constexpr int32_t kAriMaxM = 4095;
 // Most values a decode returns: no container holds more than 16 MB of input,
 // and an adaptive model can expand a few KB of crafted bits into gigabytes.
-constexpr int32_t kAriMaxValues = 16777216;
+constexpr int32_t kAriMaxValues = container::kMaxInput;
 // Zero bits the decoder reads past the end of the stream before it gives up.
 // A complete stream needs at most 14 (the decoder reads 16 bits ahead and the
 // encoder's end symbol plus final bits supply at least 2); the margin is slack.

@@ -2,11 +2,17 @@
 // the owner of the compressed container and its coders.
 //
 // Implemented in one source file per area:
-//   cFile_files.cpp       whole-file reads and writes, names, folders, checksum
-//   cFile_container.cpp   container methods 0, dispatch, zip_Auto, min_NoAriPmd
+//   cFile_log.cpp         the logging link (callback, log switches)
+//   cFile_files.cpp       whole-file reads and writes, deleting, moving aside, copying
+//   cFile_names.cpp       path splitting, name length, the three folders, listings
+//   cFile_checksum.cpp    the checksum and the decoders' shared front checks
+//   cFile_container.cpp   container method 0 and the dispatch of unzip_Auto
+//   cFile_search.cpp      zip_Auto and min_NoAriPmd
 //   cFile_ari.cpp         container methods 1 and 31 over the arithmetic coder
 //   cFile_pmd.cpp         container methods 2-16 over the PPMd coder
-//   cFile_transforms.cpp  small reversible transforms of integer arrays
+//   cFile_transforms.cpp  escape codes of 2, 4 and 8 bits and their choosers
+//   cFile_numbers.cpp     base M + 1 and long-number packing, run-length code
+// The container's vocabulary (method numbers, limit, vErr) is container.h.
 //
 // Nothing here throws for bad input: problems are reported through
 // platform::msg and a neutral result (false, empty array, empty string).
@@ -15,7 +21,7 @@
 #include <memory>
 #include <string>
 
-#include "cMassiv.h"
+#include "massiv/cMassiv.h"
 
 // Receives the progress lines of a cFile (one line per method tried...).
 class CbClientClass {
@@ -24,16 +30,28 @@ public:
   virtual void TellMsg(const std::string& sMsg) = 0;
 };
 
-class cFile {
+// An object that reports progress lines to a registered callback (cFile;
+// pek's picture object has the same three methods).
+class cLogSource {
+public:
+  virtual bool AddObjectReference(CbClientClass* Caller) = 0;
+  virtual bool DropObjectReference(CbClientClass* Caller) = 0;
+  virtual bool setFlagLog(bool flagLog0) = 0;
+
+protected:
+  ~cLogSource() = default;
+};
+
+class cFile : public cLogSource {
 public:
   cFile();
 
   cMassiv& massiv() { return m; }
 
   // ===================== Logging link =====================
-  bool AddObjectReference(CbClientClass* Caller);
-  bool DropObjectReference(CbClientClass* Caller);
-  bool setFlagLog(bool flagLog0);
+  bool AddObjectReference(CbClientClass* Caller) override;
+  bool DropObjectReference(CbClientClass* Caller) override;
+  bool setFlagLog(bool flagLog0) override;
   bool setFlagLogPmd(bool flagLogPmd0);
 
   // ===================== Files, names, folders =====================
@@ -113,6 +131,10 @@ public:
 
 private:
   void send_Msg(const std::string& sMsg);
+  // Decoder fronts: vErr = 0, and for empty input the message, -1 and true.
+  bool empty_Container(const BB& bb_in, int32_t& vErr);
+  // vErr = -3 when byte 1 is not the checksum of bytes 2.. (decoding goes on).
+  void test_Sum(const BB& bb_in, int32_t& vErr);
   bool write_Text(const std::string& nameFile, const std::string& text, bool flagAppend);
   bool can_Move(const std::string& nameFile_In, const std::string& nameFile_Out);
 

@@ -5,14 +5,13 @@
 
 #include "ModuleLib1.h"
 #include "cFile.h"
-#include "msg_box.h"
+#include "container.h"
+#include "platform/msg_box.h"
 
 using platform::msg;
+using namespace container;
 
 namespace {
-
-// The decoder's output limit, which is the container's 16 MB.
-const size_t kMaxInput = static_cast<size_t>(ModuleLib1::kAriMaxValues);
 
 // Header plus payload, checksum filled in.
 BB make_Container(cFile& f, const BB& header, const BB& payload) {
@@ -24,26 +23,11 @@ BB make_Container(cFile& f, const BB& header, const BB& payload) {
   return out;
 }
 
-// Common front of both decoders. False when the input is empty.
-bool check_Front(const BB& bb_in, int32_t& vErr) {
-  vErr = 0;
-  if (bb_in.empty()) {
-    msg("пустой массив");
-    vErr = -1;
-    return false;
-  }
-  return true;
-}
-
-void check_Sum(cFile& f, const BB& bb_in, int32_t& vErr) {
-  if (bb_in.size() < 2 || bb_in[1] != f.make_ks(bb_in, 2)) vErr = -3;
-}
-
 }  // namespace
 
 BB cFile::zip_Ari(const BB& bb) {
   // Larger input would decode past the decoder's output limit.
-  if (bb.size() > kMaxInput) {
+  if (bb.size() > static_cast<size_t>(kMaxInput)) {
     msg("макс 16мб-ограничение этого кодера");
     return {};
   }
@@ -51,32 +35,32 @@ BB cFile::zip_Ari(const BB& bb) {
   int32_t nBits = 0;
   BB bits = ModuleLib1::encode_Ari(bb, M, nBits);
   if (bits.empty() && !bb.empty()) return {};  // the coder failed (out of memory)
-  return make_Container(*this, {1, 0, static_cast<uint8_t>(M)}, bits);
+  return make_Container(*this, {kMetodAri, 0, static_cast<uint8_t>(M)}, bits);
 }
 
 BB cFile::unzip_Ari(const BB& bb_in, int32_t& vErr) {
-  if (!check_Front(bb_in, vErr)) return {};
-  if (bb_in[0] != 1) {
+  if (empty_Container(bb_in, vErr)) return {};
+  if (metod_Of(bb_in[0]) != kMetodAri) {
     msg("метод не 1");
-    vErr = -2;
+    vErr = kErrMetod;
     return {};
   }
-  check_Sum(*this, bb_in, vErr);
+  test_Sum(bb_in, vErr);
   if (bb_in.size() < 3) {  // no room for M: cut off
-    vErr = -5;
+    vErr = kErrNoEnd;
     return {};
   }
   int32_t kol = 0;
   BB out = ModuleLib1::decode_Ari_BB(bb_in, 3, bb_in[2], kol);
   if (kol < 0) {
-    vErr = -5;
+    vErr = kErrNoEnd;
     return {};
   }
   return out;
 }
 
 BB cFile::zip_Ari16_4k(const TT& tt) {
-  if (tt.size() > kMaxInput) {
+  if (tt.size() > static_cast<size_t>(kMaxInput)) {
     msg("макс 16мб-ограничение этого кодера");
     return {};
   }
@@ -90,19 +74,19 @@ BB cFile::zip_Ari16_4k(const TT& tt) {
   int32_t nBits = 0;
   BB bits = ModuleLib1::encode_Ari(tt, M, nBits);
   if (bits.empty() && !tt.empty()) return {};
-  return make_Container(*this, {31, 0, static_cast<uint8_t>(M & 255), static_cast<uint8_t>(M >> 8)}, bits);
+  return make_Container(*this, {kMetodAri16, 0, static_cast<uint8_t>(M & 255), static_cast<uint8_t>(M >> 8)}, bits);
 }
 
 TT cFile::unzip_Ari16_4k(const BB& bb_in, int32_t& vErr) {
-  if (!check_Front(bb_in, vErr)) return {};
-  if ((bb_in[0] & 31) != 31) {
+  if (empty_Container(bb_in, vErr)) return {};
+  if (metod_Of(bb_in[0]) != kMetodAri16) {
     msg("метод не 31");
-    vErr = -2;
+    vErr = kErrMetod;
     return {};
   }
-  check_Sum(*this, bb_in, vErr);
+  test_Sum(bb_in, vErr);
   if (bb_in.size() < 4) {  // no room for M: cut off
-    vErr = -5;
+    vErr = kErrNoEnd;
     return {};
   }
   const int32_t M = bb_in[2] + 256 * bb_in[3];
@@ -110,7 +94,7 @@ TT cFile::unzip_Ari16_4k(const BB& bb_in, int32_t& vErr) {
   int32_t kol = 0;
   TT out = ModuleLib1::decode_Ari_TT(bb_in, 4, M, kol);
   if (kol < 0) {
-    vErr = -5;
+    vErr = kErrNoEnd;
     return {};
   }
   return out;

@@ -1,55 +1,26 @@
-// Whole-file access, names and folders, and the one-byte checksum.
+// Whole-file access: existence, deleting, moving aside to ".old", copying,
+// reads and writes of byte, 16-bit, 32-bit and text files, free space.
 #include <sys/stat.h>
 #include <unistd.h>
 #include <glob.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "cFile.h"
-#include "env.h"
-#include "msg_box.h"
-#include "utf8.h"
+#include "platform/env.h"
+#include "platform/msg_box.h"
 
 namespace fs = std::filesystem;
 using platform::msg;
 
 namespace {
 
-const int32_t kMaxPathChars = 240;
-
 bool empty_Name(const std::string& name) {
   if (!name.empty()) return false;
   msg("пустая строка");
   return true;
-}
-
-std::string collapse_Slashes(std::string s) {
-  for (size_t p; (p = s.find("//")) != std::string::npos;) s.erase(p, 1);
-  return s;
-}
-
-std::string trim(const std::string& s) {
-  size_t b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return "";
-  size_t e = s.find_last_not_of(' ');
-  return s.substr(b, e - b + 1);
-}
-
-std::string lower_Ascii(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
-// Last folder separator: "/" first (ours), then "\", then ":".
-size_t last_Separator(const std::string& name) {
-  size_t p = name.rfind('/');
-  if (p == std::string::npos) p = name.rfind('\\');
-  if (p == std::string::npos) p = name.rfind(':');
-  return p;
 }
 
 mode_t current_Umask() {
@@ -102,12 +73,6 @@ bool cFile::exist_File(const std::string& nameFile) {
     for (size_t i = 0; i < g.gl_pathc && !found; ++i) found = is_Regular(g.gl_pathv[i]);
   ::globfree(&g);
   return found;
-}
-
-bool cFile::test_Name(const std::string& nameFile) {
-  std::string full = nameFile;
-  if (getPath(nameFile).empty()) full = getTekPath() + nameFile;
-  return platform::utf8_Chars(full) < static_cast<size_t>(kMaxPathChars);
 }
 
 bool cFile::del_File(const std::string& nameFile) {
@@ -322,8 +287,20 @@ std::string cFile::ReadS(const std::string& nameFile) {
     msg("нет файла");
     return "";
   }
-  std::ifstream f(nameFile, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+  std::string text;
+  FILE* f = std::fopen(nameFile.c_str(), "rb");
+  bool ok = f != nullptr;
+  if (f) {
+    char buf[65536];
+    for (size_t got; (got = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, got);
+    ok = !std::ferror(f);
+    std::fclose(f);
+  }
+  if (!ok) {
+    msg("не могу прочитать файл=" + nameFile);
+    return "";
+  }
+  return text;
 }
 
 bool cFile::write_Text(const std::string& nameFile, const std::string& text, bool flagAppend) {
@@ -362,69 +339,6 @@ SS cFile::read_SS(const std::string& nameFile) {
   return out;
 }
 
-void cFile::get_list_Dir(const std::string& nameDir) {
-  const std::string folder = collapse_Slashes(nameDir + "/");
-  std::error_code ec;
-  std::vector<std::string> files, dirs;
-  for (const auto& e : fs::directory_iterator(folder, ec)) {
-    const std::string name = e.path().filename().string();
-    std::error_code ec2;
-    if (e.is_symlink(ec2)) {  // never follow a linked folder: it may loop or lead anywhere
-      if (e.is_regular_file(ec2)) files.push_back(folder + name);
-      continue;
-    }
-    if (e.is_directory(ec2))
-      dirs.push_back(folder + name);
-    else if (e.is_regular_file(ec2))
-      files.push_back(folder + name);
-  }
-  // Directory order is arbitrary here; sorted names make the list repeatable.
-  std::sort(files.begin(), files.end());
-  std::sort(dirs.begin(), dirs.end());
-  listFiles.insert(listFiles.end(), files.begin(), files.end());
-  for (const auto& d : dirs) get_list_Dir(d);
-}
-
-SS cFile::get_Dir(const std::string& nameDir, const std::string& maska) {
-  get_list_Dir(nameDir);
-  SS out;
-  for (const auto& f : listFiles)
-    if (f.size() >= maska.size() && f.compare(f.size() - maska.size(), maska.size(), maska) == 0)
-      out.push_back(f);
-  return out;
-}
-
-std::string cFile::getTekPath() { return collapse_Slashes(platform::current_Folder()); }
-std::string cFile::getAppPath() { return collapse_Slashes(platform::program_Folder()); }
-std::string cFile::getTmpPath() { return collapse_Slashes(platform::temp_Folder()); }
-
-std::string cFile::getPath(const std::string& nameFile) {
-  size_t p = last_Separator(nameFile);
-  return p == std::string::npos ? "" : nameFile.substr(0, p + 1);
-}
-
-std::string cFile::getNameExt(const std::string& nameFile, bool flagLowCase) {
-  std::string t = trim(nameFile);
-  size_t p = last_Separator(t);
-  std::string r = p == std::string::npos ? t : t.substr(p + 1);
-  return flagLowCase ? lower_Ascii(r) : r;
-}
-
-std::string cFile::getName(const std::string& nameFile) {
-  size_t dot = nameFile.rfind('.');
-  size_t end = dot == std::string::npos ? nameFile.size() : dot;
-  std::string head = nameFile.substr(0, end);
-  size_t sep = head.find_last_of("/\\:");
-  return sep == std::string::npos ? head : head.substr(sep + 1);
-}
-
-std::string cFile::getExt(const std::string& nameFile, bool flagLowCase) {
-  size_t dot = nameFile.rfind('.');
-  if (dot == std::string::npos) return "";
-  std::string r = trim(nameFile.substr(dot));
-  return flagLowCase ? lower_Ascii(r) : r;
-}
-
 bool cFile::test_Size(const std::string& path, int64_t vSizeFile) {
   std::string where = path;
   if (getPath(where).empty()) where = getTekPath();
@@ -435,10 +349,4 @@ bool cFile::test_Size(const std::string& path, int64_t vSizeFile) {
     return false;
   }
   return true;
-}
-
-int32_t cFile::make_ks(const BB& bb, int32_t vStart) {
-  int32_t s = 0;
-  for (size_t i = static_cast<size_t>(std::max(vStart, 0)); i < bb.size(); ++i) s = (s + bb[i]) % 30001;
-  return s & 255;
 }

@@ -1,17 +1,19 @@
 // Container methods 2-16: the data length as a p7778 code, then the PPMd stream.
+#include <algorithm>
+
 #include "cFile.h"
-#include "msg_box.h"
-#include "pmd.h"
+#include "container.h"
+#include "platform/msg_box.h"
+#include "pmd/pmd.h"
 
 using platform::msg;
+using namespace container;
 
-namespace {
-const int32_t kMaxInput = 16777216;
-}
+static_assert(kPmdMaxLength == kMaxInput, "the coder takes exactly what a container holds");
 
 BB cFile::zip_Pmd(const BB& bb, int32_t numMetod, bool flagSaveSize) {
   ini_pmd();
-  if (numMetod < 2 || numMetod > 16) {
+  if (!is_Pmd(numMetod)) {
     msg("метод 2..16");
     return {};
   }
@@ -42,31 +44,38 @@ BB cFile::zip_Pmd(const BB& bb, int32_t numMetod, bool flagSaveSize) {
 
 BB cFile::unzip_Pmd(const BB& bb_in, int32_t& vErr) {
   ini_pmd();
-  vErr = 0;
-  if (bb_in.empty()) {
-    msg("пустой массив");
-    vErr = -1;
-    return {};
-  }
-  const int32_t order = bb_in[0] & 31;
-  if (order < 2 || order > 16) {
+  if (empty_Container(bb_in, vErr)) return {};
+  const int32_t order = metod_Of(bb_in[0]);
+  if (!is_Pmd(order)) {
     msg("метод не 2..16/это не архив PPMd");
-    vErr = -2;
+    vErr = kErrMetod;
     return {};
   }
-  if (bb_in.size() < 2 || bb_in[1] != make_ks(bb_in, 2)) vErr = -3;
+  test_Sum(bb_in, vErr);
   int32_t q = 2;
   const double stored = bb_in.size() > 2 ? m.p7778_to_X(bb_in, q) : -1;
   // A damaged length field must not make us allocate or expect more than any
   // container can hold.
   if (q < 0 || stored < 1 || stored > kMaxInput || static_cast<size_t>(q) > bb_in.size()) {
-    vErr = -4;
+    vErr = kErrLength;
     return {};
   }
   const int32_t L = static_cast<int32_t>(stored);
-  BB out(static_cast<size_t>(L) + 16, 0);
-  const int32_t r = DecodeMas(bb_in.data() + q, out.data(), static_cast<int32_t>(bb_in.size()) - q, L + 8, order);
+  // The length field is only a claim: the buffer starts at what the stream can
+  // plausibly deliver and doubles while the decoder fills it, so a damaged
+  // field costs no more than the data that really comes out of the stream.
+  const int32_t full = L + 8;
+  const int32_t n = static_cast<int32_t>(bb_in.size()) - q;
+  int32_t cap = static_cast<int32_t>(std::min<int64_t>(full, 65536 + 16 * int64_t{n}));
+  BB out;
+  int32_t r = 0;
+  for (;;) {
+    out.assign(static_cast<size_t>(cap), 0);
+    r = DecodeMas_Upto(bb_in.data() + q, out.data(), n, cap, order, full);
+    if (r < cap || cap == full) break;
+    cap = static_cast<int32_t>(std::min<int64_t>(full, 2 * int64_t{cap}));
+  }
   out.resize(static_cast<size_t>(r < 0 ? 0 : r));
-  if (r != L) vErr = -4;
+  if (r != L) vErr = kErrLength;
   return out;
 }

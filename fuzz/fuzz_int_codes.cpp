@@ -3,18 +3,9 @@
 // reader returns codes back to the same value.
 #include <bit>
 #include <cstdint>
-#include <cstdlib>
 
-#include "cMassiv.h"
-#include "msg_box.h"
-
-namespace {
-
-void check(bool ok) {
-  if (!ok) std::abort();
-}
-
-}  // namespace
+#include "fuzz_util.h"
+#include "massiv/cMassiv.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static platform::cRecordingMsgBox box;
@@ -26,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   try {
     TT vals = m.unzip_7778(bb);
-    check(vals.size() <= bb.size());
+    fuzz::check(vals.size() <= bb.size());
   } catch (const cOverflowError&) {
     // values past 2^31 - 1 end the operation by design
   }
@@ -34,13 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int32_t p = 0; p < len;) {
     const int32_t at = p;
     const double x = m.p7778_to_X(bb, p);
-    check(p > at && p <= len);
+    fuzz::check(p > at && p <= len);
     // Any value in range codes back to itself; a complete code to its own bytes.
     if (x <= 1125899906842624.0) {
       BB code = m.X_to_p7778(x);
-      check(m.p7778_to_X(code, 0) == x);
+      fuzz::check(m.p7778_to_X(code, 0) == x);
       if (p - at == std::countr_one(static_cast<unsigned>(bb[at])) + 1)
-        check(code == BB(bb.begin() + at, bb.begin() + p));
+        fuzz::check(code == BB(bb.begin() + at, bb.begin() + p));
     }
   }
 
@@ -50,20 +41,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const int32_t at = p;
       const int32_t n = m.o78_to_N(bb, o, p);
       if (p == at) break;  // a cut second byte leaves the cursor
-      check(p <= len);
+      fuzz::check(p <= len);
       int32_t outLen = 0;
       BB code = m.N_to_78o(n, o, outLen);
-      check(outLen == p - at && m.o78_to_N(code, o, 0) == n);
+      fuzz::check(outLen == p - at && m.o78_to_N(code, o, 0) == n);
     }
     for (int32_t p = 0; p >= 0 && p < len;) {
       const int32_t n = m.get_78o4(bb, p);
-      check(p == -1 || (p > 0 && p <= len));
-      check(n >= 0 && n <= 4335);
+      fuzz::check(p == -1 || (p > 0 && p <= len));
+      fuzz::check(n >= 0 && n <= 4335);
     }
     for (int32_t p = 0; p >= 0 && p < len;) {
       const int32_t n = m.get_o250(bb, p);
-      check(p == -1 || (p > 0 && p <= len));
-      check(n >= 0 && n <= 1530);
+      fuzz::check(p == -1 || (p > 0 && p <= len));
+      fuzz::check(n >= 0 && n <= 1530);
     }
   }
 
@@ -75,10 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SL norm = s;
     m.del_Ved0(norm);
     const int32_t r = m.divSL(s, osn);
-    check(r >= 0 && r < osn);
+    fuzz::check(r >= 0 && r < osn);
     m.mulSL(s, osn, r);
     m.del_Ved0(s);
-    check(s == norm);
+    fuzz::check(s == norm);
   }
 
   // The bytes as bit fields read in pieces of a width from the data.
@@ -89,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int32_t p = 0; p < m.len_BB(bits);) {
       const int32_t at = p;
       const int32_t v = m.get_N_from_M1(bits, p, w);
-      check(p > at && p <= m.len_BB(bits) && v >= 0);
+      fuzz::check(p > at && p <= m.len_BB(bits) && v >= 0);
     }
   }
   return 0;

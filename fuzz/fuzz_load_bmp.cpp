@@ -4,12 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "cImage.h"
-#include "msg_box.h"
+#include "fuzz_util.h"
+#include "pek/cImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static platform::cSilentMsgBox quiet;
-  platform::set_MsgBox(&quiet);
+  fuzz::quiet();
   static cImage img;
   BB in(data, data + size);
   if (size > 1) {  // most inputs should get past the signature

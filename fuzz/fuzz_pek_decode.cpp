@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "cImage.h"
-#include "msg_box.h"
+#include "fuzz_util.h"
+#include "pek/cImage.h"
 
 namespace {
 
@@ -18,8 +18,7 @@ void decode(cImage& im, const BB& bb) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static platform::cSilentMsgBox quiet;
-  platform::set_MsgBox(&quiet);
+  fuzz::quiet();
   static cImage im;
   const BB in(data, data + size);
   int32_t vErr = 0;

@@ -4,12 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "cImage.h"
-#include "msg_box.h"
+#include "fuzz_util.h"
+#include "pek/cImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static platform::cSilentMsgBox quiet;
-  platform::set_MsgBox(&quiet);
+  fuzz::quiet();
   static cImage im;
   if (size < 6) return 0;
   const int32_t w = 1 + data[0] % 64, h = 1 + data[1] % 64;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "picture_io.h"
+#include "platform/picture_io.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

@@ -7,13 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "pmd.h"
-
-namespace {
-void check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-}  // namespace
+#include "fuzz_util.h"
+#include "pmd/pmd.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 5) return 0;
@@ -25,17 +20,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> src(data + 4, data + size);
   std::vector<uint8_t> out(static_cast<size_t>(cap));
   int32_t r = DecodeMas(src.data(), out.data(), srcLen, cap, order);
-  check(r >= 0 && r <= cap);
+  fuzz::check(r >= 0 && r <= cap);
 
   const int32_t n = static_cast<int32_t>(size);
   std::vector<uint8_t> enc(static_cast<size_t>(n) + 8);
   int32_t g = EncodeMas(data, enc.data(), n, order);
-  check(g >= 0 && g <= n + 8);
+  fuzz::check(g >= 0 && g <= n + 8);
   if (g > 0) {
     enc.resize(static_cast<size_t>(g));
     std::vector<uint8_t> back(static_cast<size_t>(n) + 8);
     int32_t b = DecodeMas(enc.data(), back.data(), g, n + 8, order);
-    check(b == n && std::memcmp(back.data(), data, static_cast<size_t>(n)) == 0);
+    fuzz::check(b == n && std::memcmp(back.data(), data, static_cast<size_t>(n)) == 0);
   }
   return 0;
 }

@@ -9,12 +9,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cImage.h"
-#include "msg_box.h"
+#include "fuzz_util.h"
+#include "pek/cImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static platform::cSilentMsgBox quiet;
-  platform::set_MsgBox(&quiet);
+  fuzz::quiet();
   static const std::string dir = [] {
     std::string d = std::filesystem::temp_directory_path().string() + "/fuzz_split_gif." + std::to_string(::getpid());
     std::filesystem::create_directories(d);

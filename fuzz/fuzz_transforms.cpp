@@ -4,18 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "cFile.h"
-#include "msg_box.h"
-
-namespace {
-void check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-}  // namespace
+#include "core/cFile.h"
+#include "fuzz_util.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static platform::cSilentMsgBox quiet;
-  platform::set_MsgBox(&quiet);
+  fuzz::quiet();
   static cFile f;
   cMassiv& m = f.massiv();
   if (size == 0) return 0;
@@ -38,37 +31,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   f.unzip_contex(rest, data[0] % 257, 8);
   TT tt;
   m.unzip_p3334(in, tt);
-  for (int32_t v : tt) check(v >= 0 && v < 8776);
+  for (int32_t v : tt) fuzz::check(v >= 0 && v < 8776);
   m.unzip_M49_q1(rest, 1 + data[0] % 12);
 
   // Round trips.
   TT bytes(in.begin(), in.end());
-  check(f.unzip_78(f.zip_78auto(bytes)) == bytes);
-  check(f.unzip_RLE(f.zip_RLE(in)) == in);
+  fuzz::check(f.unzip_78(f.zip_78auto(bytes)) == bytes);
+  fuzz::check(f.unzip_RLE(f.zip_RLE(in)) == in);
   TT pairs;
   for (size_t i = 0; i + 1 < size; i += 2) pairs.push_back(data[i] | data[i + 1] << 8);
   if (!pairs.empty()) {
-    check(f.unzip_78(f.zip_78auto(pairs)) == pairs);
-    check(f.unzip_max78(f.zip_max78auto(pairs, data[0] % 3)) == pairs || f.zip_max78auto(pairs, data[0] % 3).empty());
+    fuzz::check(f.unzip_78(f.zip_78auto(pairs)) == pairs);
+    fuzz::check(f.unzip_max78(f.zip_max78auto(pairs, data[0] % 3)) == pairs || f.zip_max78auto(pairs, data[0] % 3).empty());
     TT trimmed = pairs;
     while (!trimmed.empty() && trimmed.back() == 0) trimmed.pop_back();
-    if (size <= 600) check(f.unzip_Max1_TT(f.zip_Max1_TT(pairs)) == trimmed);
+    if (size <= 600) fuzz::check(f.unzip_Max1_TT(f.zip_Max1_TT(pairs)) == trimmed);
     const BB p = m.zip_p3334(pairs);
     if (!p.empty()) {
       m.unzip_p3334(p, tt);
-      check(tt == pairs);
+      fuzz::check(tt == pairs);
     }
     const int32_t q1 = 3 + data[0] % 6;
     const M49 x = m.copy_TT_to_M49(pairs);
-    check(m.unzip_M49_q1(m.zip_M49_q1(x, q1), q1) == x);
+    fuzz::check(m.unzip_M49_q1(m.zip_M49_q1(x, q1), q1) == x);
   }
   BB small(in);
   for (auto& b : small) b %= 10;
   int32_t kk = 0;
   const BB sym = f.zip_to_2bit(small, kk, false);
-  check(f.unzip_from_2bit(sym, kk, false) == small);
+  fuzz::check(f.unzip_from_2bit(sym, kk, false) == small);
   for (auto& b : small) b = static_cast<uint8_t>(in[&b - small.data()] % 136);
   const BB sym4 = f.zip_to_4bit(small, kk, false);
-  check(f.unzip_from_4bit(sym4, kk, false) == small);
+  fuzz::check(f.unzip_from_4bit(sym4, kk, false) == small);
   return 0;
 }

@@ -6,7 +6,7 @@
 #include <new>
 
 #include "cMassiv.h"
-#include "msg_box.h"
+#include "platform/msg_box.h"
 
 using platform::msg;
 

@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "cMassiv.h"
-#include "msg_box.h"
+#include "platform/msg_box.h"
 
 namespace {
 

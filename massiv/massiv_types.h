@@ -11,6 +11,10 @@ using SS = std::vector<std::string>;   // strings (byte strings, Windows-1251 te
 using M49 = std::vector<double>;       // doubles for the cost estimates
 using SL = BB;                         // long number, base 256, least significant byte first
 
+// The suite's one size bound (16 MB): the most input a container holds and the
+// widest value range of the value tables.
+constexpr int32_t kMax16m = 16777216;
+
 // Integer overflow of a 32-bit intermediate: ends the current operation.
 class cOverflowError : public std::overflow_error {
 public:

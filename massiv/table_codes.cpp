@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cMassiv.h"
-#include "msg_box.h"
+#include "platform/msg_box.h"
 
 using platform::msg;
 

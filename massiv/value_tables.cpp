@@ -3,14 +3,13 @@
 #include <bit>
 
 #include "cMassiv.h"
-#include "msg_box.h"
+#include "platform/msg_box.h"
 
 using platform::msg;
 
 namespace {
 
 constexpr int32_t kMax64k = 65536;
-constexpr int32_t kMax16m = 16777216;
 
 // Largest value, or throws when a value cannot index a count table.
 int32_t max_Index(const TT& tt) {

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "msg_box.h"
+#include "platform/msg_box.h"
 
 using platform::msg;
 

@@ -23,9 +23,9 @@
 #include <string>
 #include <vector>
 
-#include "cFile.h"
-#include "cMassiv.h"
-#include "picture_io.h"
+#include "core/cFile.h"
+#include "massiv/cMassiv.h"
+#include "platform/picture_io.h"
 
 class cImage {
 public:

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cImage.h"
-#include "msg_box.h"
+#include "platform/msg_box.h"
 
 using platform::msg;
 

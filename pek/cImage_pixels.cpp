@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "cImage.h"
-#include "msg_box.h"
+#include "platform/msg_box.h"
 
 using platform::msg;
 

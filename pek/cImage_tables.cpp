@@ -1,6 +1,6 @@
 // Colour tables, the dynamic grid palette and the quality measure.
 #include "cImage.h"
-#include "msg_box.h"
+#include "platform/msg_box.h"
 
 using platform::msg;
 

@@ -59,12 +59,18 @@ inline bool ask(const std::string& text, const std::string& title, bool safeDefa
   return msgBox().ask_YesNo(text, title, safeDefault);
 }
 
-// Installs a recording sink for the lifetime of the object (tests).
+// Installs a recording sink for the lifetime of the object (tests) and then
+// puts back the sink that was active before it, so captures nest.
 class cScopedMsgCapture {
 public:
-  cScopedMsgCapture() { set_MsgBox(&box); }
-  ~cScopedMsgCapture() { set_MsgBox(nullptr); }
+  cScopedMsgCapture() : previous_(&msgBox()) { set_MsgBox(&box); }
+  ~cScopedMsgCapture() { set_MsgBox(previous_); }
+  cScopedMsgCapture(const cScopedMsgCapture&) = delete;
+  cScopedMsgCapture& operator=(const cScopedMsgCapture&) = delete;
   cRecordingMsgBox box;
+
+private:
+  iMsgBox* previous_;
 };
 
 }  // namespace platform

@@ -4,12 +4,6 @@
 
 #include "ppmd_model.h"
 
-namespace {
-
-constexpr int32_t kMaxLength = 16777216;
-
-}  // namespace
-
 uint32_t pmd::arena_Bytes(int32_t length, int32_t order) {
   // Model memory per input byte grows with the order; whole MiB, at most 256.
   static const uint32_t kPerByte[17] = {0, 0, 3, 5, 8, 12, 16, 20, 24, 28, 28, 28, 32, 32, 32, 32, 32};
@@ -21,7 +15,7 @@ uint32_t pmd::arena_Bytes(int32_t length, int32_t order) {
 }
 
 int32_t EncodeMas(const uint8_t* source, uint8_t* destination, int32_t length, int32_t order) {
-  if (!source || !destination || length < 1 || length > kMaxLength || order < 2 || order > 16) return 0;
+  if (!source || !destination || length < 1 || length > kPmdMaxLength || order < 2 || order > 16) return 0;
   auto model = std::make_unique<pmd::cModel>();
   if (!model->init(pmd::arena_Bytes(length, order), order)) return 0;
   return model->encode(source, length, destination, length + 8);
@@ -29,10 +23,16 @@ int32_t EncodeMas(const uint8_t* source, uint8_t* destination, int32_t length, i
 
 int32_t DecodeMas(const uint8_t* source, uint8_t* destination, int32_t sourceLength, int32_t capacity,
                   int32_t order) {
+  return DecodeMas_Upto(source, destination, sourceLength, capacity, order, capacity);
+}
+
+int32_t DecodeMas_Upto(const uint8_t* source, uint8_t* destination, int32_t sourceLength, int32_t capacity,
+                       int32_t order, int32_t fullCapacity) {
   if (!source || !destination || sourceLength < 1 || capacity < 1 || order < 2 || order > 16) return 0;
-  if (capacity > kMaxLength + 8) capacity = kMaxLength + 8;
+  if (fullCapacity > kPmdMaxLength + 8) fullCapacity = kPmdMaxLength + 8;
+  if (capacity > fullCapacity) capacity = fullCapacity;
   auto model = std::make_unique<pmd::cModel>();
   // The encoder's input length is the capacity less its 8 bytes of slack.
-  if (!model->init(pmd::arena_Bytes(capacity - 8, order), order)) return 0;
+  if (!model->init(pmd::arena_Bytes(fullCapacity - 8, order), order)) return 0;
   return model->decode(source, sourceLength, destination, capacity);
 }

@@ -26,6 +26,15 @@
 #pragma once
 #include <cstdint>
 
+// Longest input EncodeMas takes (16 MB).
+constexpr int32_t kPmdMaxLength = 16777216;
+
 int32_t EncodeMas(const uint8_t* source, uint8_t* destination, int32_t length, int32_t order);
 int32_t DecodeMas(const uint8_t* source, uint8_t* destination, int32_t sourceLength, int32_t capacity,
                   int32_t order);
+// DecodeMas with the model of capacity `fullCapacity` (the one the encoder's
+// length gives), stopping after `capacity` bytes: the first `capacity` bytes
+// of what DecodeMas(..., fullCapacity, order) decodes. Lets a caller grow its
+// buffer with the output instead of trusting a stored length.
+int32_t DecodeMas_Upto(const uint8_t* source, uint8_t* destination, int32_t sourceLength, int32_t capacity,
+                       int32_t order, int32_t fullCapacity);

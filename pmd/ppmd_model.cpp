@@ -398,7 +398,10 @@ void cModel::next_Context() {
   // The successor is most often the next context: start loading it while
   // the model is updated.
   if (s >= alloc_.unitsStart()) __builtin_prefetch(ctx(s));
-  if (!update_Model()) restart();
+  if (!update_Model()) {
+    restart();
+    ++restarts_;
+  }
 }
 
 uint16_t* cModel::bin_Prob() {

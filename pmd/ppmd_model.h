@@ -98,8 +98,12 @@ public:
   int32_t encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap);
   // Decodes until the end mark, damaged data or `cap` bytes.
   int32_t decode(const uint8_t* src, int32_t srcLen, uint8_t* dst, int32_t cap);
+  // How often the memory filled up and the model started again.
+  int32_t restarts() const { return restarts_; }
 
 private:
+  int32_t restarts_ = 0;
+
   cContext* ctx(uint32_t o) const { return alloc_.at<cContext>(o); }
   cState* st(uint32_t o) const { return alloc_.at<cState>(o); }
   cState* stats(const cContext* c) const { return st(c->stats()); }

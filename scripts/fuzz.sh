@@ -2,6 +2,7 @@
 # Builds the libFuzzer targets with clang under AddressSanitizer and UBSan in
 # build-fuzz/ and runs each for FUZZ_SECONDS (default 5). Skipped without clang.
 set -euo pipefail
+shopt -s nullglob
 cd "$(dirname "$0")/.."
 secs="${FUZZ_SECONDS:-5}"
 if ! command -v clang++ >/dev/null; then echo "fuzz: clang++ not found, skipped"; exit 0; fi
@@ -20,9 +21,15 @@ for t in build-fuzz/bin/fuzz_*; do
   name=$(basename "$t")
   mkdir -p "build-fuzz/corpus-$name"
   echo "fuzz: $name for ${secs}s"
+  # New inputs go to build-fuzz/; the committed seeds of fuzz/corpus/ are read too.
   if ! "$t" -max_total_time="$secs" -max_len=4096 -rss_limit_mb=2048 -print_final_stats=0 \
-       "build-fuzz/corpus-$name" >"build-fuzz/$name.log" 2>&1; then
+       -artifact_prefix="build-fuzz/$name-" "build-fuzz/corpus-$name" "fuzz/corpus/$name" >"build-fuzz/$name.log" 2>&1; then
     echo "fuzz: $name FAILED"; tail -40 "build-fuzz/$name.log"; status=1
+    # Kept where the replay test runs it: commit it with the fix.
+    mkdir -p "fuzz/crashes/$name"
+    for a in build-fuzz/"$name"-crash-* build-fuzz/"$name"-leak-* build-fuzz/"$name"-timeout-*; do
+      [ -f "$a" ] && cp "$a" "fuzz/crashes/$name/" && echo "fuzz: kept fuzz/crashes/$name/$(basename "$a")"
+    done
   else
     grep -E '^#[0-9]+.*DONE|Done [0-9]+ runs' "build-fuzz/$name.log" | tail -1 || true
   fi

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <random>
 
-#include "ModuleLib1.h"
-#include "cFile.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "core/ModuleLib1.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -178,12 +178,14 @@ TEST(AriContainer, ErrorCodes) {
   const BB data = corpus_File("general/calgary/paper5");
   const TT values = twelve_Bit(data, 5000);
   BB c1 = f.zip_Ari(data), c31 = f.zip_Ari16_4k(values);
-  // Method 1 compares the whole byte 0, method 31 its low five bits.
+  // Both read the method from bits 0-4 alone; mode and filter bits are not theirs.
   EXPECT_TRUE(f.unzip_Ari16_4k(c1, vErr).empty());
   EXPECT_EQ(vErr, -2);
-  c1[0] = 1 | 32, c31[0] = 31 | 32;
-  EXPECT_TRUE(f.unzip_Ari(c1, vErr).empty());
+  EXPECT_TRUE(f.unzip_Ari(c31, vErr).empty());
   EXPECT_EQ(vErr, -2);
+  c1[0] = 1 | 32 | 128, c31[0] = 31 | 64;
+  EXPECT_EQ(f.unzip_Ari(c1, vErr), data);
+  EXPECT_EQ(vErr, 0);
   EXPECT_EQ(f.unzip_Ari16_4k(c31, vErr), values);
   EXPECT_EQ(vErr, 0);
   EXPECT_EQ(cap.box.texts, (std::vector<std::string>{"пустой массив", "пустой массив", "метод не 31", "метод не 1"}));

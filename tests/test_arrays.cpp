@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "cMassiv.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "massiv/cMassiv.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 using platform::cScopedMsgCapture;
 

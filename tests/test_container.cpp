@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "cFile.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "core/cFile.h"
+#include "core/container.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ TEST(ContainerDispatch, EmptyWrongAndUnknownMethods) {
   EXPECT_TRUE(f.unzip_Auto(BB{}, vErr).empty());
   EXPECT_EQ(vErr, -1);
   EXPECT_TRUE(f.unzip_Auto(BB{20, 0, 1, 2}, vErr).empty());
+  EXPECT_EQ(vErr, -2);
   EXPECT_TRUE(cap.box.saw("неизвестный метод 17-30"));
   EXPECT_TRUE(f.unzip_No(BB{1, 0}, vErr).empty());
   EXPECT_EQ(vErr, -2);
@@ -49,10 +51,50 @@ TEST(ContainerDispatch, EmptyWrongAndUnknownMethods) {
   // A PPMd container whose length field promises more than any container holds.
   EXPECT_TRUE(f.unzip_Auto(BB{4, 0, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 1, 2}, vErr).empty());
   EXPECT_EQ(vErr, -4);
-  // Mode bits set: the data comes back with a message.
-  BB moded = f.zip_No(BB{5});
-  moded[0] = 0x20;
-  f.unzip_Auto(moded, vErr);
+}
+
+// Bits 5-7 of the method byte are written as 0. A reader takes the method from
+// bits 0-4 in every decoder; a mode is reported and the data comes back.
+TEST(ContainerDispatch, MethodBitsAloneChooseTheDecoder) {
+  platform::cScopedMsgCapture cap;
+  cFile f;
+  const BB data = testsup::read_File(testsup::corpus("general/canterbury/grammar.lsp"));
+  int32_t vErr = 1;
+  for (uint8_t high : {0x20, 0x40, 0x60, 0x80, 0xE0}) {
+    for (BB c : {f.zip_No(data), f.zip_Ari(data), f.zip_Pmd(data, 5, true)}) {
+      const uint8_t metod = c[0];
+      c[0] = static_cast<uint8_t>(metod | high);
+      cap.box.texts.clear();
+      EXPECT_EQ(f.unzip_Auto(c, vErr), data) << int(c[0]);
+      EXPECT_EQ(vErr, 0);
+      EXPECT_EQ(cap.box.saw("пока отключено"), (high & 0x60) != 0) << int(c[0]);
+    }
+  }
+  BB c = f.zip_No(data);
+  c[0] = 0xA0;
+  EXPECT_EQ(f.unzip_No(c, vErr), data);
+  EXPECT_EQ(vErr, 0);
+}
+
+TEST(ContainerVocabulary, ErrorTextsAndMethodDescriptions) {
+  using container::describe_Metod;
+  using container::err_Text;
+  EXPECT_STREQ(err_Text(-1), "пустой вх.массив");
+  EXPECT_STREQ(err_Text(-2), "неверный метод");
+  EXPECT_STREQ(err_Text(-3), "КС не совпадает");
+  EXPECT_STREQ(err_Text(-4), "размер не совпадает");
+  EXPECT_STREQ(err_Text(-5), "нет маркера конца=неполный/повреждён");
+  EXPECT_STREQ(err_Text(-6), "непонятная ошибка");
+  EXPECT_EQ(describe_Metod(BB{0, 0}), SS{"метод без сжатия"});
+  EXPECT_EQ(describe_Metod(BB{1, 0}), SS{"динамический арифметик с макс 1..255"});
+  EXPECT_EQ(describe_Metod(BB{7, 0}), SS{"PPMd сжатие. метод=7"});
+  EXPECT_EQ(describe_Metod(BB{31, 0}), SS{"16-ти битный динамический арифметик с макс 1..4000"});
+  EXPECT_EQ(describe_Metod(BB{20, 0}), SS{"Волшебный контекстный преобразователь+PMD=(отключен)20"});
+  EXPECT_TRUE(describe_Metod(BB{}).empty());
+  // The filter flag: the method named is the one the decoder uses (bits 0-4 of
+  // byte 0), not byte 0 itself nor the checksum byte after it.
+  EXPECT_EQ(describe_Metod(BB{0x84, 0x9F}), (SS{"фильтров пока не будет", "PPMd сжатие. метод=4"}));
+  EXPECT_EQ(describe_Metod(BB{0x24, 0x01}), SS{"PPMd сжатие. метод=4"});
 }
 
 TEST(ContainerAuto, RefusesEmptyAndSixteenMegabytes) {
@@ -65,7 +107,7 @@ TEST(ContainerAuto, RefusesEmptyAndSixteenMegabytes) {
   EXPECT_TRUE(cap.box.saw("макс 16мб-ограничение этого кодера"));
 }
 
-TEST(ContainerAuto, FullSearchLogsStoredSizeFirstAndKeepsLowerMethodOnTies) {
+TEST(ContainerAuto, FullSearchLogsStoredSizeFirstAndTheLogFollowsItsSwitches) {
   cFile f;
   cCollect log;
   f.AddObjectReference(&log);
@@ -74,15 +116,11 @@ TEST(ContainerAuto, FullSearchLogsStoredSizeFirstAndKeepsLowerMethodOnTies) {
   int32_t best = -1;
   const BB ten{'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'};
   BB c = f.zip_Auto(ten, best, false);
-  ASSERT_FALSE(log.lines.empty());
+  ASSERT_GE(log.lines.size(), 2u);
   EXPECT_EQ(log.lines[0], "0=12");
   EXPECT_EQ(log.lines[1].rfind("1=", 0), 0u);
-  if (best == 0) {
-    EXPECT_EQ(c.size(), 12u);
-  }
-  int32_t vErr = 0;
-  EXPECT_EQ(f.unzip_Auto(c, vErr), ten);
-  EXPECT_EQ(vErr, 0);
+  EXPECT_EQ(best, 0);  // nothing beats 12 bytes for ten different digits
+  EXPECT_EQ(c, f.zip_No(ten));
 
   // Without the connected callback (or with the log off) nothing is sent.
   log.lines.clear();
@@ -91,6 +129,59 @@ TEST(ContainerAuto, FullSearchLogsStoredSizeFirstAndKeepsLowerMethodOnTies) {
   EXPECT_TRUE(log.lines.empty());
   EXPECT_TRUE(f.DropObjectReference(&log));
   EXPECT_FALSE(f.DropObjectReference(&log));
+}
+
+namespace {
+
+// Sizes of every PPM order, each coded on its own.
+std::vector<size_t> pmd_Sizes(cFile& f, const BB& data) {
+  std::vector<size_t> s(17, 0);
+  for (int k = 2; k <= 16; ++k) s[k] = f.zip_Pmd(data, k, true).size();
+  return s;
+}
+
+BB periodic(const std::string& pattern, size_t n) {
+  BB d(n);
+  for (size_t i = 0; i < n; ++i) d[i] = static_cast<uint8_t>(pattern[i % pattern.size()]);
+  return d;
+}
+
+}  // namespace
+
+// On equal sizes the full search keeps the lower method, the fast search takes
+// the order it tried later: 3 over 4, 2 over 3, and among 5.. the higher one.
+TEST(ContainerAuto, TiesGoToTheLowerMethodInTheFullSearchAndToTheLaterOrderInTheFastOne) {
+  cFile f;
+  cCollect log;
+  f.AddObjectReference(&log);
+  f.setFlagLog(true);
+  f.setFlagLogPmd(true);
+
+  // One repeated byte: every order codes it alike.
+  const BB run(100, 'a');
+  const std::vector<size_t> r = pmd_Sizes(f, run);
+  for (int k = 3; k <= 16; ++k) ASSERT_EQ(r[k], r[2]) << "no tie at order " << k << ": pick other data";
+  int32_t best = -1;
+  f.zip_Auto(run, best, true);
+  EXPECT_EQ(best, 2);  // 4, then 3 on the tie, then 2 on the tie
+  const std::string n = std::to_string(r[2]);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"4=" + n, "3=" + n, "2=" + n}));
+  f.zip_Auto(run, best, false);
+  EXPECT_EQ(best, 2);
+
+  // Order 4 is needed (3 is larger), and nothing above it does better.
+  const BB d = periodic("abcabdabe", 400);
+  const std::vector<size_t> s = pmd_Sizes(f, d);
+  ASSERT_GT(s[3], s[4]) << "pick other data";
+  for (int k = 5; k <= 16; ++k) ASSERT_EQ(s[k], s[4]) << "no tie at order " << k << ": pick other data";
+  log.lines.clear();
+  BB c = f.zip_Auto(d, best, true);
+  EXPECT_EQ(best, 16);  // never growing: the scan runs to 16 and every tie moves on
+  EXPECT_EQ(c[0], 16);
+  EXPECT_EQ(log.lines.size(), 14u);  // 4, 3, 5..16; no order 2 after 3 lost
+  c = f.zip_Auto(d, best, false);
+  EXPECT_EQ(best, 4);
+  EXPECT_EQ(c[0], 4);
 }
 
 TEST(ContainerAuto, EveryChoiceRestoresRealFiles) {
@@ -124,50 +215,76 @@ TEST(ContainerMinTable, SizesOfEveryMethod) {
   EXPECT_EQ(aa[best], size);
 }
 
-// The fast search: order 4, then 3 (and 2 only when 3 won), then 5.. until
-// four results in a row grew; ties go to the higher order. Every order that
-// gave a result is logged.
+namespace {
+
+// The fast search written out from its rule, over sizes found one order at a
+// time: what it must choose and log.
+struct tFast {
+  int32_t best = 0;
+  std::vector<std::string> log;
+};
+
+tFast fast_Rule(const std::vector<size_t>& s, size_t stored) {
+  tFast e;
+  auto line = [&](int k, size_t n) { e.log.push_back(std::to_string(k) + "=" + std::to_string(n)); };
+  line(4, s[4]);
+  size_t bestLen = s[4];
+  e.best = 4;
+  if (s[4] == 0) {
+    line(0, stored);
+    bestLen = stored;
+    e.best = 0;
+  }
+  if (s[3] > 0) line(3, s[3]);
+  if (s[3] > 0 && s[3] <= bestLen) {
+    bestLen = s[3];
+    e.best = 3;
+    if (s[2] > 0) line(2, s[2]);
+    if (s[2] > 0 && s[2] <= bestLen) e.best = 2;
+    return e;
+  }
+  size_t prev = 16777216;
+  int growing = 0;
+  for (int k = 5; k <= 16 && growing < 4; ++k) {
+    if (s[k] > 0) line(k, s[k]);
+    if (s[k] > 0 && s[k] <= bestLen) {
+      bestLen = s[k];
+      e.best = k;
+    }
+    growing = s[k] > prev ? growing + 1 : 0;
+    prev = s[k];
+  }
+  return e;
+}
+
+}  // namespace
+
+// The fast search against its rule applied to sizes found order by order.
 TEST(ContainerAuto, FastSearchFollowsItsStopRule) {
   cFile f;
   cCollect log;
   f.AddObjectReference(&log);
   f.setFlagLog(true);
   f.setFlagLogPmd(true);
-  for (const char* name : {"general/calgary/paper4", "general/canterbury/grammar.lsp", "general/calgary/obj1"}) {
-    log.lines.clear();
+  bool sawStop = false, sawLower = false;
+  for (const char* name : {"general/calgary/paper4", "general/canterbury/grammar.lsp", "general/artificial/alphabet.txt",
+                           "general/canterbury/alice29.txt", "general/artificial/random.txt"}) {
     const BB data = testsup::read_File(testsup::corpus(name));
+    const std::vector<size_t> s = pmd_Sizes(f, data);
+    const tFast want = fast_Rule(s, data.size() + 2);
+    log.lines.clear();
     int32_t best = -1;
     const BB c = f.zip_Auto(data, best, true);
-    std::vector<std::pair<int, size_t>> tried;
-    for (const auto& l : log.lines) {
-      size_t eq = l.find('=');
-      tried.emplace_back(std::stoi(l.substr(0, eq)), std::stoul(l.substr(eq + 1)));
-    }
-    ASSERT_GE(tried.size(), 2u) << name;
-    EXPECT_EQ(tried[0].first, 4);
-    size_t i = 1;
-    if (tried[i].first == 0) ++i;  // order 4 refused: stored form logged
-    EXPECT_EQ(tried[i].first, 3);
-    size_t bestLen = tried[0].second ? tried[0].second : data.size() + 2;
-    bool lowerWon = tried[i].second > 0 && tried[i].second <= bestLen;
-    if (lowerWon) {
-      EXPECT_EQ(tried[i + 1].first, 2) << name;
-      continue;
-    }
-    // Higher orders: count growing runs.
-    size_t prev = 16777216;
-    int growing = 0, expectOrder = 5;
-    for (size_t j = i + 1; j < tried.size(); ++j) {
-      EXPECT_GE(tried[j].first, expectOrder) << name;
-      if (tried[j].first > expectOrder) growing = 0, prev = 0;  // refused orders are not logged: length 0
-      expectOrder = tried[j].first + 1;
-      EXPECT_LT(growing, 4) << name << ": scan went on after four growing results";
-      growing = tried[j].second > prev ? growing + 1 : 0;
-      prev = tried[j].second;
-    }
-    EXPECT_TRUE(growing == 4 || expectOrder == 17) << name;
-    EXPECT_EQ(c[0] & 31, best);
+    EXPECT_EQ(best, want.best) << name;
+    EXPECT_EQ(log.lines, want.log) << name;
+    ASSERT_FALSE(c.empty()) << name;
+    EXPECT_EQ(c[0], best) << name;
+    sawLower |= want.best == 3 || want.best == 2;
+    sawStop |= want.best >= 4 && want.log.size() < 14;
   }
+  // The files cover both branches: a lower order winning and a scan that stopped early.
+  EXPECT_TRUE(sawLower);
+  EXPECT_TRUE(sawStop);
 }
 
 TEST(ContainerDispatch, Method31EndMarkerIsStrippedOrReportedDamaged) {
@@ -182,4 +299,30 @@ TEST(ContainerDispatch, Method31EndMarkerIsStrippedOrReportedDamaged) {
   EXPECT_EQ(f.unzip_Auto(bad, vErr), BB{65});
   EXPECT_EQ(vErr, -5);
   EXPECT_TRUE(cap.box.saw("поврежден конец архива"));
+}
+
+// The PPM decode buffer starts near the stream's size and doubles while the
+// decoder fills it: a stream that unpacks far beyond that still comes back
+// whole, and a stored length larger than the data is reported.
+TEST(ContainerPmd, OutputBeyondTheFirstBufferAndAClaimTooLarge) {
+  platform::cScopedMsgCapture cap;
+  cFile f;
+  BB data(3 << 20, 0);
+  for (size_t i = 0; i < data.size(); i += 4096) data[i] = static_cast<uint8_t>(i >> 12);
+  const BB c = f.zip_Pmd(data, 3, true);
+  ASSERT_FALSE(c.empty());
+  ASSERT_LT(c.size() * 64, data.size());  // several doublings needed
+  int32_t vErr = 1;
+  EXPECT_EQ(f.unzip_Pmd(c, vErr), data);
+  EXPECT_EQ(vErr, 0);
+
+  // The same stream with a stored length of 16 MB: the data, and -4.
+  const BB stream(c.begin() + 2 + f.massiv().X_to_p7778(double(data.size())).size(), c.end());
+  BB claim{3, 0};
+  const BB code = f.massiv().X_to_p7778(16777216.0);
+  claim.insert(claim.end(), code.begin(), code.end());
+  claim.insert(claim.end(), stream.begin(), stream.end());
+  claim[1] = static_cast<uint8_t>(f.make_ks(claim, 2));
+  EXPECT_EQ(f.unzip_Pmd(claim, vErr), data);
+  EXPECT_EQ(vErr, -4);
 }

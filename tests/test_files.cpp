@@ -3,9 +3,9 @@
 
 #include <filesystem>
 
-#include "cFile.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 using testsup::read_File;
 using testsup::write_File;
@@ -31,6 +31,13 @@ TEST(cFileNames, PathNameAndExtension) {
   EXPECT_EQ(f.getName("C:\\dir\\file.dat"), "file");
   EXPECT_EQ(f.getName("C:\\dir\\file"), "file");
   EXPECT_EQ(f.getName("/dir/file.tar.gz"), "file.tar");
+  // A dot in a folder name is no extension: output names are built from these.
+  EXPECT_EQ(f.getName("dir.x/file"), "file");
+  EXPECT_EQ(f.getExt("dir.x/file"), "");
+  EXPECT_EQ(f.getName("C:\\a.b\\pic"), "pic");
+  EXPECT_EQ(f.getExt("C:\\a.b\\pic"), "");
+  EXPECT_EQ(f.getName("dir.x/pic.GIF"), "pic");
+  EXPECT_EQ(f.getExt("dir.x/pic.GIF"), ".gif");
   EXPECT_EQ(f.getTmpPath().back(), '/');
   EXPECT_EQ(f.getAppPath().back(), '/');
   EXPECT_EQ(f.getTekPath().back(), '/');
@@ -145,6 +152,20 @@ TEST(cFileText, LinesListsAndAppend) {
   write_File(dir.file("sub/y.dat"), BB{1});
   SS txt = f.get_Dir(dir.path(), ".txt");
   EXPECT_EQ(txt, (SS{dir.file("t.txt"), dir.file("sub/deeper/z.txt")}));
+  // A second listing gives the same names, not the first call's once more.
+  EXPECT_EQ(f.get_Dir(dir.path(), ".txt"), txt);
+  EXPECT_EQ(f.get_Dir(dir.file("sub"), ".dat"), SS{dir.file("sub/y.dat")});
+  // get_list_Dir itself accumulates.
+  f.get_list_Dir(dir.file("sub"));
+  EXPECT_EQ(f.listFiles.size(), 4u);
+}
+
+TEST(cFileText, AFailedReadGivesNoTextAndAMessage) {
+  platform::cScopedMsgCapture cap;
+  cFile f;
+  // A regular file whose read fails (EIO at offset 0), whoever runs the test.
+  EXPECT_EQ(f.ReadS("/proc/self/mem"), "");
+  EXPECT_TRUE(cap.box.saw("не могу прочитать файл=/proc/self/mem"));
 }
 
 TEST(cFileCopy, CopyMovesAnExistingTargetAside) {

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "FormInfo.h"
-#include "test_support.h"
+#include "core/FormInfo.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -129,4 +130,21 @@ TEST(FormInfo, QuitFlushesTheLogOnce) {
   const std::string logged = file_Text(f.logPath);
   EXPECT_NE(logged.find("строка"), std::string::npos);
   EXPECT_EQ(logged.find("строка"), logged.rfind("строка"));
+}
+
+TEST(FormInfo, AFailedLogWriteIsReportedOnceAndTheWorkGoesOn) {
+  testsup::cScratch dir;
+  for (const std::string& path : {std::string("/dev/full"), dir.path()}) {  // no room; a folder
+    platform::cScopedMsgCapture cap;
+    cFakeView v;
+    FormInfo f(v);
+    f.logPath = path;
+    f.log_Msg("a");
+    f.flush_Log();
+    f.log_Msg("b");
+    f.flush_Log();
+    EXPECT_EQ(cap.box.texts, std::vector<std::string>{"не могу записать лог=" + path}) << path;
+    EXPECT_EQ(v.lines, (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(f.text().empty());
+  }
 }

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "cImage.h"
-#include "msg_box.h"
-#include "picture_io.h"
-#include "test_support.h"
+#include "pek/cImage.h"
+#include "platform/msg_box.h"
+#include "platform/picture_io.h"
+#include "support/test_support.h"
 
 namespace fs = std::filesystem;
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "cImage.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "pek/cImage.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 namespace fs = std::filesystem;
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "picture_io.h"
-#include "test_support.h"
+#include "platform/picture_io.h"
+#include "support/test_support.h"
 
 namespace fs = std::filesystem;
 using platform::cPicture;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <random>
 
-#include "cFile.h"
-#include "method_search.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "brisk/method_search.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -173,48 +173,41 @@ TEST(Estimators, RunsOfOnes) {
   EXPECT_EQ(first, (TT{1, 1, 1}));
 }
 
-// The bounded min_BR inside the division search decides as the plain sum does.
-TEST(Estimators, DivisionMatchesTheUnboundedSearch) {
+// Values with a common factor: the division search finds that factor, and the
+// cost is that of the quotients alone (every remainder is 0, the long number
+// of remainders is empty). Values that share nothing gain nothing.
+TEST(Estimators, DivisionFindsTheCommonFactor) {
   cMassiv m;
-  std::mt19937 g(11);
-  for (int round = 0; round < 3; ++round) {
-    TT S(1024);
-    for (auto& v : S) v = static_cast<int32_t>((g() % 40) * (round + 5) + g() % 3);
+  for (int32_t factor : {7, 12, 30}) {
+    TT S(1024), Q(1024);
+    for (size_t i = 0; i < S.size(); ++i) {
+      Q[i] = static_cast<int32_t>((i * 7 + i / 5) % 6);
+      S[i] = factor * Q[i];
+    }
     const int32_t M = *std::max_element(S.begin(), S.end());
     int32_t num = 0, vMax = 0;
-    int64_t best = m.min_BR(S, num, vMax);
-    int32_t bestD = 0, bez = 0;
-    for (int32_t d = 2; d <= M / 2 + 1 && bez < 51; ++d) {
-      SL N;
-      TT q(S.size());
-      for (size_t i = 0; i < S.size(); ++i) {
-        q[i] = S[i] / d;
-        m.mulSL(N, d, S[i] % d);
-      }
-      m.del_Ved0(N);
-      vMax = 0;
-      const int64_t cost = m.len_SL(N) + m.min_BR(q, num, vMax);
-      if (cost < best) {
-        best = cost;
-        bestD = d;
-        bez = 0;
-      } else {
-        ++bez;
-      }
-    }
+    const int64_t quotients = m.min_BR(Q, num, vMax);
     int32_t d = -1;
-    EXPECT_EQ(delenie_1kask(m, S, M, d), best);
-    EXPECT_EQ(d, bestD);
+    EXPECT_EQ(delenie_1kask(m, S, M, d), quotients) << factor;
+    EXPECT_EQ(d, factor);
     int32_t q1 = 0, q2 = 0;
     std::vector<std::string> improved;
     const int32_t two = delenie_2kask(m, S, M, q1, q2, [&](const std::string& s) { improved.push_back(s); });
-    EXPECT_LE(two, m.min_BR(S, num, vMax = 0));
+    EXPECT_LE(two, m.min_BR(S, num, vMax = 0)) << factor;
     if (q1 > 0) {
       EXPECT_EQ(improved.back(), "q1=" + std::to_string(q1) + " q2=" + std::to_string(q2));
     }
   }
+  // Uniform values below 64 have no structure a divisor could use.
+  TT S(1024);
+  std::mt19937 g(11);
+  for (auto& v : S) v = static_cast<int32_t>(g() % 64);
+  S[0] = 63;
+  int32_t num = 0, vMax = 0, d = -1;
+  EXPECT_EQ(delenie_1kask(m, S, 63, d), m.min_BR(S, num, vMax));
+  EXPECT_EQ(d, 0);
+
   platform::cScopedMsgCapture cap;
-  int32_t d = 0;
   delenie_1kask(m, {}, 0, d);
   EXPECT_TRUE(cap.box.saw("err"));
 }

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <random>
 
-#include "cImage.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "pek/cImage.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 namespace fs = std::filesystem;
 

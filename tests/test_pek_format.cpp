@@ -4,8 +4,8 @@
 
 #include <random>
 
-#include "cImage.h"
-#include "msg_box.h"
+#include "pek/cImage.h"
+#include "platform/msg_box.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "sub_alloc.h"
+#include "pmd/sub_alloc.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cMassiv.h"
+#include "massiv/cMassiv.h"
 
 TEST(cMassivState, PowerTableHoldsPowersOfTwoAndTheSignBit) {
   cMassiv m;

@@ -2,10 +2,10 @@
 
 #include <random>
 
-#include "ModuleLib1.h"
-#include "cFile.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "core/ModuleLib1.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 namespace {
 

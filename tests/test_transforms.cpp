@@ -2,9 +2,9 @@
 
 #include <random>
 
-#include "cFile.h"
-#include "msg_box.h"
-#include "test_support.h"
+#include "core/cFile.h"
+#include "platform/msg_box.h"
+#include "support/test_support.h"
 
 namespace {
 

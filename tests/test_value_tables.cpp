@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <random>
 
-#include "cMassiv.h"
-#include "msg_box.h"
+#include "massiv/cMassiv.h"
+#include "platform/msg_box.h"
 
 using platform::cScopedMsgCapture;
 

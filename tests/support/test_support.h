@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "massiv_types.h"
+#include "massiv/massiv_types.h"
 
 namespace testsup {
 
