@@ -2,6 +2,7 @@
 #include <string>
 
 #include "ModuleBrisk.h"
+#include "platform/desktop.h"
 #include "platform/msg_box.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     if (i > 1) line += ' ';
     line += argv[i];
   }
-  platform::cTerminalLogView view;
-  return brisk_Main(line, view);
+  // A desktop window unless started from a terminal (SUITE_VIEW forces either).
+  std::unique_ptr<platform::iLogView> view = platform::make_LogView();
+  return brisk_Main(line, *view);
 }

@@ -34,8 +34,7 @@ void FormInfo::log_Msg(const std::string& sMsg) {
     return;
   }
   if (sMsg == "<TIMER!>") {
-    interval_ = 315;
-    timerOn_ = true;
+    start_Timer(315);
     append_Text("___________________________\r\nавтоматически закроется через 5 сек");
     return;
   }
@@ -90,7 +89,29 @@ void FormInfo::flush_Log() {
   }
   text_.clear();
   textChars_ = 0;
+  view_.clear_Text();
   events();
+}
+
+void FormInfo::start_Timer(int interval) {
+  interval_ = interval;
+  timerOn_ = true;
+  lastTick_ = std::chrono::steady_clock::now();
+}
+
+void FormInfo::events() {
+  if (inEvents_ || quit_) return;  // a handler that logs must not re-enter
+  inEvents_ = true;
+  const platform::eKey k = view_.pump_Events();
+  if (k == platform::eKey::esc)
+    query_Unload();
+  else if (k != platform::eKey::none && (timerOn_ || barLoaded_))
+    bar_Clicked();
+  if (timerOn_ && !quit_ && view_.interactive() &&
+      std::chrono::steady_clock::now() - lastTick_ >= std::chrono::milliseconds(300)) {
+    timer_Tick();
+  }
+  inEvents_ = false;
 }
 
 void FormInfo::timer_Tick() {
@@ -105,6 +126,7 @@ void FormInfo::timer_Tick() {
   for (int i = 0; i < 16; ++i) bar_[static_cast<size_t>(i)] = i < k;
   if (barLoaded_) view_.draw_Bar(bar_);
   timerOn_ = true;
+  lastTick_ = std::chrono::steady_clock::now();
 }
 
 void FormInfo::bar_Clicked() {

@@ -5,6 +5,7 @@
 // and keys go through a platform::iLogView, so tests drive it without one.
 #pragma once
 #include <array>
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -57,7 +58,11 @@ public:
 
 private:
   void append_Text(const std::string& sMsg);
-  void events() {}
+  // Lets pending window events run: a close request or a click on the strip
+  // that arrived is acted on, and a due countdown tick is taken, so the
+  // window stays alive while the work runs on this thread.
+  void events();
+  void start_Timer(int interval);
 
   platform::iLogView& view_;
   std::string text_;
@@ -68,4 +73,6 @@ private:
   std::array<bool, 16> bar_{};
   bool quit_ = false;
   bool logFailed_ = false;  // a failed log write was reported
+  bool inEvents_ = false;
+  std::chrono::steady_clock::time_point lastTick_{};
 };

@@ -3,7 +3,10 @@
 set -euo pipefail
 need=()
 have() { dpkg -s "$1" >/dev/null 2>&1; }
-for p in build-essential cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev; do
+# libfltk1.3-dev: the desktop windows; xvfb, xdotool, x11-apps, imagemagick:
+# the window tests (a private X server, keys and clicks, screenshots).
+for p in build-essential cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev \
+         libfltk1.3-dev xvfb xdotool x11-apps imagemagick; do
   have "$p" || need+=("$p")
 done
 if [ "${#need[@]}" -gt 0 ]; then

@@ -2,6 +2,7 @@
 // the programs as processes.
 #pragma once
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,11 +36,30 @@ struct cRun {
   std::string out;  // stdout
   std::string err;  // stderr
 };
+// A program started in the background.
+struct cChild {
+  int pid = -1;
+  int status = -1;  // exit status once it ended; -1 while running or when killed
+  int serial = 0;
+  std::string outPath, errPath;
+  bool running();
+};
+
 // Runs build/bin/<program> with the arguments (one string, split on blanks as
 // the shell does not: passed as separate argv words), stdin from /dev/null,
 // with TMPDIR set to `tmpDir`.
 // `extraEnv` holds further NAME=value words for the environment.
+// SUITE_VIEW is "terminal" unless extraEnv sets it; extraEnv words replace
+// inherited ones of the same name.
 cRun run_Program(const std::string& program, const std::string& args, const std::string& tmpDir,
                  const std::string& cwd = "", const std::vector<std::string>& extraEnv = {});
+cChild start_Program(const std::string& program, const std::string& args, const std::string& tmpDir,
+                     const std::string& cwd = "", const std::vector<std::string>& extraEnv = {});
+// A tool found on PATH (words[0]), same environment rules; stdout/err files in tmpDir.
+cChild start_Tool(const std::vector<std::string>& words, const std::string& tmpDir,
+                  const std::vector<std::string>& extraEnv = {});
+// Waits for the end (timeoutMs < 0: for ever; past it the child is killed and
+// the status is -1), calling `idle` between polls (in-process windows repaint).
+cRun wait_Program(cChild& c, int timeoutMs = -1, const std::function<void()>& idle = {});
 
 }  // namespace testsup
