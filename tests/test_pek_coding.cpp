@@ -258,6 +258,13 @@ TEST(PekDecode, DamagedFilesGiveNothing) {
   EXPECT_TRUE(im.pek_to_bmp({0x02, 0, 2, 1, 0, 0, 0, 255, 255, 255, 0, 1, 2, 3, 0}).empty());
   EXPECT_EQ(im.pek_to_bmp({0x02, 0, 2, 1, 0, 0, 0, 255, 255, 255, 0, 1, 2, 3, 0, 0}), (TT{0x030201, 0x030201}));
   EXPECT_TRUE(im.pek_to_bmp({0x02, 0, 2, 1, 0, 0, 0, 255, 255, 255, 0, 1, 2, 3, 0, 1}).empty());
+  // Zigzag parameter 2 and frame height 10: a field 3 * 2 wide and 4 high.
+  BB zz{0x02 + 64, 0, 2, 10, 0, 0, 0, 255, 255, 255, 0, 1, 2, 3};
+  EXPECT_TRUE(im.pek_to_bmp(zz).empty());
+  zz.resize(zz.size() + 24, 0);
+  EXPECT_EQ(im.pek_to_bmp(zz).size(), 20u);
+  zz.resize(zz.size() - 4);
+  EXPECT_TRUE(im.pek_to_bmp(zz).empty());
   // Bytes outside the value table of a context scheme.
   EXPECT_TRUE(im.pek_to_bmp({0x02 + 4, 0, 1, 2, 0, 0, 0, 255, 255, 255, 0, 1, 2, 3, 1, 0, 0x11}).empty());
   EXPECT_EQ(im.pek_to_bmp({0x02 + 4, 0, 1, 2, 0, 0, 0, 255, 255, 255, 0, 1, 2, 3, 1, 0, 0x00}).size(), 2u);
