@@ -342,3 +342,46 @@ TEST(PekCorpus, EveryTypeOnEveryPicture) {
   EXPECT_GT(st.pictures, 100);
   EXPECT_GT(st.coded[2], 50);
 }
+
+namespace {
+
+class cLogLines : public CbClientClass {
+public:
+  SS lines;
+  void TellMsg(const std::string& s) override { lines.push_back(s); }
+};
+
+}  // namespace
+
+TEST(PekSearch, ThreadsGiveTheSequentialFileAndLog) {
+  platform::cScopedMsgCapture cap;
+  testsup::cScratch tmp;
+  ::setenv("TMPDIR", tmp.path().c_str(), 1);
+  for (const char* rel : {"images/gif/phpbb_smilies_icon_redface.gif", "images/bmp/kolibri_buttons.bmp",
+                          "images/gif/phpbb_no_avatar.gif"}) {
+    BB files[2];
+    SS logs[2];
+    for (int32_t run = 0; run < 2; ++run) {
+      cImage im;
+      im.set_tab_Path(SUITE_BIN_DIR);
+      const std::string file = testsup::corpus(rel);
+      if (!im.split_GIF(file)) {
+        im.kolKadrovBMP2(file);
+        ASSERT_TRUE(im.load_Pic_prozr(file)) << rel;
+      }
+      im.usredn_Pix();
+      cLogLines log;
+      im.setFlagLog(true);
+      im.AddObjectReference(&log);
+      im.flagFast = false;
+      im.nThreads = run == 0 ? 1 : 4;
+      files[run] = im.bmp_to_Pek(2);
+      logs[run] = log.lines;
+      im.DropObjectReference(&log);
+    }
+    EXPECT_FALSE(files[0].empty()) << rel;
+    EXPECT_EQ(files[0], files[1]) << rel;
+    EXPECT_EQ(logs[0], logs[1]) << rel;
+    EXPECT_GT(logs[0].size(), 5u) << rel;
+  }
+}
