@@ -166,6 +166,7 @@ public:
   void get_Zag(const BB& bb, int32_t& p_izm);
   // Frames of a strip rearranged from the flagGK layout into the other one.
   BB smena_dir_Kadrov(const BB& bb);
+  TT smena_dir_Kadrov_TT(const TT& tt);
   static std::string sKont(int32_t n);
   // The decode report's lines from bytes 0 and 1 of an unpacked file.
   static SS zag_Report(const BB& bb);

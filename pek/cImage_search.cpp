@@ -144,10 +144,11 @@ BB cImage::zip_Pix(const BB& g) {
     msg("err");
     return {};
   }
-  BB pole = get_PolePix();
-  // A strip given side by side is searched, and decoded, as stacked frames.
-  if (flagGK) pole = smena_dir_Kadrov(pole);
+  // A strip given side by side is searched, and decoded, as stacked frames:
+  // the picture itself is turned so that it matches what decoding gives.
+  if (flagGK) nPix = smena_dir_Kadrov_TT(nPix);
   flagGK = false;
+  BB pole = get_PolePix();
   const int32_t c = m.kol_razn_8b(pole);
   const int32_t t = prozrKod >= 1 ? m.kol_N_in_BB(pole, prozrKod) : 0;
   if (t > 0 && !flagProzr) msg("err");

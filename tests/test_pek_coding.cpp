@@ -236,6 +236,7 @@ TEST(PekSearch, SideBySideStripComesOutStacked) {
     EXPECT_FALSE(im.flagGK);
     if (tip == 1) {
       EXPECT_EQ(out, stacked);
+      EXPECT_EQ(im.sravn_rgb(1, out), 0);  // the picture was turned to match
     }
     EXPECT_EQ(out.size(), stacked.size());
     im.nPix = pix;
