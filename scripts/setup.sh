@@ -3,7 +3,9 @@
 set -euo pipefail
 need=()
 have() { dpkg -s "$1" >/dev/null 2>&1; }
-for p in build-essential cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev; do
+# Image libraries for the picture loader; imagemagick is the tests' independent decoder.
+for p in build-essential cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev pkg-config \
+         libgif-dev libpng-dev libjpeg62-turbo-dev libwebp-dev imagemagick; do
   have "$p" || need+=("$p")
 done
 if [ "${#need[@]}" -gt 0 ]; then
