@@ -20,7 +20,9 @@
 // overflow and index errors throw cOverflowError / cIndexError.
 #pragma once
 #include <cstdint>
+#include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/cFile.h"
@@ -165,6 +167,7 @@ public:
   void get_Zag(const BB& bb, int32_t& p_izm);
   // Frames of a strip rearranged from the flagGK layout into the other one.
   BB smena_dir_Kadrov(const BB& bb);
+  TT smena_dir_Kadrov_TT(const TT& tt);
   static std::string sKont(int32_t n);
   // The decode report's lines from bytes 0 and 1 of an unpacked file.
   static SS zag_Report(const BB& bb);
@@ -245,6 +248,8 @@ public:
   BB tabZnach;              // value table of the context schemes
   BB etalonPole;            // codes as the search built them, for the self-check
   int32_t kolVariant = 0;   // candidates compressed by the search so far
+  // Threads that compress the candidates of a pass; the result is that of one.
+  int32_t nThreads = static_cast<int32_t>(std::min(4u, std::max(1u, std::thread::hardware_concurrency())));
 
 private:
   // PEK helpers.
@@ -255,6 +260,18 @@ private:
   void make_tabZnach(BB& pole_izm);
   void keep_Best(BB&& cand, int32_t size, int32_t metod, const std::string& line);
   void search_Pass(const BB& g, const BB& field, int32_t c, int32_t j, int32_t k, int32_t S);
+  // One candidate of a pass: its bytes before and after the container.
+  struct cCandidate {
+    BB bytes;
+    int32_t kont = 0;   // context scheme, 0 none
+    std::string tail;   // log text after the label
+    BB packed;
+    int32_t size = 999999999;
+    int32_t metod = 0;
+  };
+  BB build_noPovt(const BB& g, const BB& pole);
+  BB build_Povt(const BB& g, const BB& pole, int32_t w, int32_t h);
+  void pack_Pass(std::vector<cCandidate>& pass);
   bool read_Zag(const BB& bb, int32_t& p_izm);
   TT read_din_Pal(const BB& bb, int32_t& p_izm);
 
