@@ -102,6 +102,33 @@ int32_t cMassiv::o78_to_N(const BB& bb, int32_t o, int32_t& vStart_izm) {
   return (b - d) * 256 + bb[static_cast<size_t>(p + 1)] + d;
 }
 
+namespace {
+
+// The two-byte codes with split d: a value below d is one byte, a larger one
+// the bytes d + (n - d) div 256 and (n - d) mod 256. 78o4 has d = 240, o250
+// d = 251; each has its own limit and messages.
+void put_Split(cMassiv& m, BB& bb, int32_t n, int32_t& p_izm, int32_t d) {
+  if (n < d) {
+    m.put_n8(bb, n, p_izm);
+    return;
+  }
+  m.put_n8(bb, d + (n - d) / 256, p_izm);
+  m.put_n8(bb, (n - d) % 256, p_izm);
+}
+
+// 0 with the message `err` when the code is cut off.
+int32_t get_Split(cMassiv& m, const BB& bb, int32_t& vStart_izm, int32_t d, const char* err) {
+  const int32_t b = m.get_n8(bb, vStart_izm);
+  const int32_t c = b >= d ? m.get_n8(bb, vStart_izm) : 0;
+  if (b < 0 || c < 0) {
+    platform::msg(err);
+    return 0;
+  }
+  return b < d ? b : (b - d) * 256 + c + d;
+}
+
+}  // namespace
+
 void cMassiv::put_78o4(BB& bb, int32_t n, int32_t& p_izm) {
   if (n > 4000) {
     platform::msg("не влезет в 78о4");
@@ -111,29 +138,10 @@ void cMassiv::put_78o4(BB& bb, int32_t n, int32_t& p_izm) {
     platform::msg("отриц");
     return;
   }
-  if (n < 240) {
-    put_n8(bb, n, p_izm);
-  } else {
-    const int32_t m = n - 240;
-    put_n8(bb, 240 + m / 256, p_izm);
-    put_n8(bb, m % 256, p_izm);
-  }
+  put_Split(*this, bb, n, p_izm, 240);
 }
 
-int32_t cMassiv::get_78o4(const BB& bb, int32_t& vStart_izm) {
-  const int32_t b = get_n8(bb, vStart_izm);
-  if (b < 0) {
-    platform::msg("err get78o4");
-    return 0;
-  }
-  if (b < 240) return b;
-  const int32_t c = get_n8(bb, vStart_izm);
-  if (c < 0) {
-    platform::msg("err get78o4");
-    return 0;
-  }
-  return (b - 240) * 256 + c + 240;
-}
+int32_t cMassiv::get_78o4(const BB& bb, int32_t& vStart_izm) { return get_Split(*this, bb, vStart_izm, 240, "err get78o4"); }
 
 void cMassiv::put_o250(BB& bb, int32_t n, int32_t& p_izm) {
   if (n >= 1501) {
@@ -144,29 +152,10 @@ void cMassiv::put_o250(BB& bb, int32_t n, int32_t& p_izm) {
     platform::msg("отриц");
     return;
   }
-  if (n <= 250) {
-    put_n8(bb, n, p_izm);
-  } else {
-    const int32_t m = n - 251;
-    put_n8(bb, 251 + m / 256, p_izm);
-    put_n8(bb, m % 256, p_izm);
-  }
+  put_Split(*this, bb, n, p_izm, 251);
 }
 
-int32_t cMassiv::get_o250(const BB& bb, int32_t& vStart_izm) {
-  const int32_t b = get_n8(bb, vStart_izm);
-  if (b < 0) {
-    platform::msg("err");
-    return 0;
-  }
-  if (b <= 250) return b;
-  const int32_t c = get_n8(bb, vStart_izm);
-  if (c < 0) {
-    platform::msg("err");
-    return 0;
-  }
-  return (b - 251) * 256 + c + 251;
-}
+int32_t cMassiv::get_o250(const BB& bb, int32_t& vStart_izm) { return get_Split(*this, bb, vStart_izm, 251, "err"); }
 
 BB cMassiv::zip_p78(const TT& tt) {
   const int32_t mx = max_TT(tt);  // reports an empty array or a negative element

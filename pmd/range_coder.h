@@ -23,33 +23,10 @@ public:
       shift_Low();
     }
   }
-  // Binary decision with probability bound0 / 2^14 for bit 0.
-  void encode_Bit(uint32_t bound0, int bit) {
-    uint32_t r0 = (range_ >> 14) * bound0;
-    if (bit == 0) {
-      range_ = r0;
-    } else {
-      low_ += r0;
-      range_ -= r0;
-    }
-    while (range_ < kRangeTop) {
-      range_ <<= 8;
-      shift_Low();
-    }
-  }
-  void encode_Bit15(uint32_t bound0, int bit) {
-    uint32_t r0 = (range_ >> 15) * bound0;
-    if (bit == 0) {
-      range_ = r0;
-    } else {
-      low_ += r0;
-      range_ -= r0;
-    }
-    while (range_ < kRangeTop) {
-      range_ <<= 8;
-      shift_Low();
-    }
-  }
+  // Binary decision with probability bound0 / 2^14 (encode_Bit) or
+  // bound0 / 2^15 (encode_Bit15) for bit 0.
+  void encode_Bit(uint32_t bound0, int bit) { code_Bit<14>(bound0, bit); }
+  void encode_Bit15(uint32_t bound0, int bit) { code_Bit<15>(bound0, bit); }
   // Ends the stream and returns its length, or 0 when it exceeded the capacity.
   int32_t finish() {
     // Pick the value in [low, low + range) with the most trailing zero bits.
@@ -75,6 +52,20 @@ public:
   bool overflowed() const { return overflow_; }
 
 private:
+  template <int kShift>
+  void code_Bit(uint32_t bound0, int bit) {
+    const uint32_t r0 = (range_ >> kShift) * bound0;
+    if (bit == 0) {
+      range_ = r0;
+    } else {
+      low_ += r0;
+      range_ -= r0;
+    }
+    while (range_ < kRangeTop) {
+      range_ <<= 8;
+      shift_Low();
+    }
+  }
   void put(uint8_t b) {
     if (first_) {  // the leading byte is always 0
       first_ = false;
@@ -127,37 +118,25 @@ public:
     range_ *= size;
     normalize();
   }
-  int decode_Bit(uint32_t bound0) {
-    uint32_t r0 = (range_ >> 14) * bound0;
-    int bit;
-    if (code_ < r0) {
-      range_ = r0;
-      bit = 0;
-    } else {
-      code_ -= r0;
-      range_ -= r0;
-      bit = 1;
-    }
-    normalize();
-    return bit;
-  }
-
-  int decode_Bit15(uint32_t bound0) {
-    uint32_t r0 = (range_ >> 15) * bound0;
-    int bit;
-    if (code_ < r0) {
-      range_ = r0;
-      bit = 0;
-    } else {
-      code_ -= r0;
-      range_ -= r0;
-      bit = 1;
-    }
-    normalize();
-    return bit;
-  }
+  int decode_Bit(uint32_t bound0) { return decode_Bits<14>(bound0); }
+  int decode_Bit15(uint32_t bound0) { return decode_Bits<15>(bound0); }
 
 private:
+  template <int kShift>
+  int decode_Bits(uint32_t bound0) {
+    const uint32_t r0 = (range_ >> kShift) * bound0;
+    int bit;
+    if (code_ < r0) {
+      range_ = r0;
+      bit = 0;
+    } else {
+      code_ -= r0;
+      range_ -= r0;
+      bit = 1;
+    }
+    normalize();
+    return bit;
+  }
   uint8_t next() { return pos_ < len_ ? in_[pos_++] : 0; }
   void normalize() {
     while (range_ < kRangeTop) {
