@@ -29,7 +29,9 @@
 #include "massiv/cMassiv.h"
 #include "platform/picture_io.h"
 
-class cImage {
+// The picture object is the log source of a pek run: its progress lines
+// reach the log through the callback the run connects.
+class cImage : public cLogSource {
 public:
   static constexpr int32_t kMarker = 12632512;        // C0C1C0: transparent
   static constexpr int32_t kMarkerOpaque = 12632256;  // C0C0C0: opaque C0C1C0
@@ -44,9 +46,9 @@ public:
   cMassiv& massiv() { return m; }
 
   // ===================== Log link (cImage.cpp) =====================
-  bool AddObjectReference(CbClientClass* Caller);
-  bool DropObjectReference(CbClientClass* Caller);
-  bool setFlagLog(bool flagLog0);  // returns the former value
+  bool AddObjectReference(CbClientClass* Caller) override;
+  bool DropObjectReference(CbClientClass* Caller) override;
+  bool setFlagLog(bool flagLog0) override;  // returns the former value
 
   // ===================== Colour values and sizes (cImage.cpp) =====================
   // Clamps r, g, b to 0..255 in place.
