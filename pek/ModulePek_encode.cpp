@@ -25,8 +25,9 @@ void cPekRun::restore_State() {
 }
 
 void cPekRun::encode(const std::string& path) {
+  // With " -off " the output goes to pek_out; a file beside the input is
+  // left alone (Finish deletes the old file of the real output name).
   outName = path + ".pek";
-  if (!flagLog) file.del_File(outName);
   // A work file of an earlier run must never become this run's output.
   for (int32_t t = 0; t <= 3; ++t) file.del_File(work_File(t));
   inputSize = file.len_File(path);
