@@ -20,18 +20,23 @@
 // overflow and index errors throw cOverflowError / cIndexError.
 #pragma once
 #include <cstdint>
+#include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/cFile.h"
 #include "massiv/cMassiv.h"
 #include "platform/picture_io.h"
 
-class cImage {
+// The picture object is the log source of a pek run: its progress lines
+// reach the log through the callback the run connects.
+class cImage : public cLogSource {
 public:
   static constexpr int32_t kMarker = 12632512;        // C0C1C0: transparent
   static constexpr int32_t kMarkerOpaque = 12632256;  // C0C0C0: opaque C0C1C0
-  static constexpr int32_t kMaxFrames = 250;
+  static constexpr int32_t kMaxFrames = 250;       // frames of an animated GIF
+  static constexpr int32_t kMaxStripFrames = 255;  // frames named by a strip BMP
   static constexpr int32_t kTabCount = 16;            // colour tables tab0..tab15.pal
   static constexpr int32_t kTabSize = 256;
 
@@ -41,9 +46,9 @@ public:
   cMassiv& massiv() { return m; }
 
   // ===================== Log link (cImage.cpp) =====================
-  bool AddObjectReference(CbClientClass* Caller);
-  bool DropObjectReference(CbClientClass* Caller);
-  bool setFlagLog(bool flagLog0);  // returns the former value
+  bool AddObjectReference(CbClientClass* Caller) override;
+  bool DropObjectReference(CbClientClass* Caller) override;
+  bool setFlagLog(bool flagLog0) override;  // returns the former value
 
   // ===================== Colour values and sizes (cImage.cpp) =====================
   // Clamps r, g, b to 0..255 in place.
@@ -164,6 +169,7 @@ public:
   void get_Zag(const BB& bb, int32_t& p_izm);
   // Frames of a strip rearranged from the flagGK layout into the other one.
   BB smena_dir_Kadrov(const BB& bb);
+  TT smena_dir_Kadrov_TT(const TT& tt);
   static std::string sKont(int32_t n);
   // The decode report's lines from bytes 0 and 1 of an unpacked file.
   static SS zag_Report(const BB& bb);
@@ -244,6 +250,8 @@ public:
   BB tabZnach;              // value table of the context schemes
   BB etalonPole;            // codes as the search built them, for the self-check
   int32_t kolVariant = 0;   // candidates compressed by the search so far
+  // Threads that compress the candidates of a pass; the result is that of one.
+  int32_t nThreads = static_cast<int32_t>(std::min(4u, std::max(1u, std::thread::hardware_concurrency())));
 
 private:
   // PEK helpers.
@@ -254,6 +262,18 @@ private:
   void make_tabZnach(BB& pole_izm);
   void keep_Best(BB&& cand, int32_t size, int32_t metod, const std::string& line);
   void search_Pass(const BB& g, const BB& field, int32_t c, int32_t j, int32_t k, int32_t S);
+  // One candidate of a pass: its bytes before and after the container.
+  struct cCandidate {
+    BB bytes;
+    int32_t kont = 0;   // context scheme, 0 none
+    std::string tail;   // log text after the label
+    BB packed;
+    int32_t size = 999999999;
+    int32_t metod = 0;
+  };
+  BB build_noPovt(const BB& g, const BB& pole);
+  BB build_Povt(const BB& g, const BB& pole, int32_t w, int32_t h);
+  void pack_Pass(std::vector<cCandidate>& pass);
   bool read_Zag(const BB& bb, int32_t& p_izm);
   TT read_din_Pal(const BB& bb, int32_t& p_izm);
 

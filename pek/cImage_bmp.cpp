@@ -91,8 +91,10 @@ void cImage::kolKadrovBMP2(const std::string& nameFile) {
     c = head.rfind(".`");
     if (c == std::string::npos || c == 0) return;
   }
+  // A strip holds at most 255 frames (the PEK header's one-byte count); a
+  // larger count would only allocate pauses for a file nobody can store.
   const int64_t n = leading_Number(nameFile, c + 3);
-  if (n == 0 || nameFile != nameFile.substr(0, c + 3) + std::to_string(n) + ".bmp") return;
+  if (n == 0 || n > kMaxStripFrames || nameFile != nameFile.substr(0, c + 3) + std::to_string(n) + ".bmp") return;
   kolKadrov = static_cast<int32_t>(n);
   flagGK = letterG;
   if (!flagGIFa) Paus.assign(static_cast<size_t>(n), 10);

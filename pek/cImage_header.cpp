@@ -1,6 +1,7 @@
 // The PEK header: coding type and transform settings in byte 0, presence
 // flags in byte 1, then frame size, transparent code, repeat marker, border,
 // frame count and pauses, each only when flagged.
+#include <algorithm>
 #include <string>
 
 #include "cImage.h"
@@ -91,15 +92,42 @@ void cImage::get_Zag(const BB& bb, int32_t& p_izm) {
   }
 }
 
+namespace {
+
+// Frame k of a strip of wk x hk frames: row y starts at column k * wk of
+// strip row y side by side, or is strip row k * hk + y when stacked.
+template <class V>
+V change_Layout(const V& in, int32_t wk, int32_t hk, int32_t kol, bool flagGorKad) {
+  V out(in.size());
+  const size_t stripW = static_cast<size_t>(wk) * kol;
+  for (int32_t k = 0; k < kol; ++k)
+    for (int32_t y = 0; y < hk; ++y) {
+      const size_t side = static_cast<size_t>(y) * stripW + static_cast<size_t>(k) * wk;
+      const size_t stacked = (static_cast<size_t>(k) * hk + y) * wk;
+      const size_t from = flagGorKad ? side : stacked, to = flagGorKad ? stacked : side;
+      std::copy_n(in.begin() + from, wk, out.begin() + to);
+    }
+  return out;
+}
+
+}  // namespace
+
 BB cImage::smena_dir_Kadrov(const BB& bb) {
-  const int32_t kol = kolKadrov;
-  if (kol < 1 || static_cast<int64_t>(Wk) * Hk * kol != static_cast<int64_t>(bb.size())) {
+  if (kolKadrov < 1 || Wk < 0 || Hk < 0 ||
+      static_cast<int64_t>(Wk) * Hk * kolKadrov != static_cast<int64_t>(bb.size())) {
     msg("malo/mnogo");
     return bb;
   }
-  BB out(bb.size());
-  for (int32_t k = 0; k < kol; ++k) put_Kadr(out, Wk, Hk, k, copy_Kadr(bb, Wk, Hk, k, flagGK), !flagGK);
-  return out;
+  return change_Layout(bb, Wk, Hk, kolKadrov, flagGK);
+}
+
+TT cImage::smena_dir_Kadrov_TT(const TT& tt) {
+  if (kolKadrov < 1 || Wk < 0 || Hk < 0 ||
+      static_cast<int64_t>(Wk) * Hk * kolKadrov != static_cast<int64_t>(tt.size())) {
+    msg("malo/mnogo");
+    return tt;
+  }
+  return change_Layout(tt, Wk, Hk, kolKadrov, flagGK);
 }
 
 std::string cImage::sKont(int32_t n) {

@@ -75,49 +75,94 @@ void cImage::get_pp_ff(TT& tt_izm, TT& pp, TT& ff) {
 
 void cImage::add_TT_and_Replace(TT& tt_izm, TT& pp, TT& ff) {
   // Chains keyed by the low 16 bits (red, green); a node holds the rest of
-  // the value (blue), its count and the next node of the chain.
-  struct cNode {
-    int32_t blue, count, next;
-  };
-  std::vector<int32_t> head(65536, -1), tail(65536, -1);
-  std::vector<cNode> nodes;
-  nodes.reserve(1024);
-  int32_t lastColour = 0, lastNode = -1;
-  for (int32_t& v : tt_izm) {
-    if (v == lastColour && lastNode >= 0) {
-      ++nodes[static_cast<size_t>(lastNode)].count;
-      v = lastNode;
+  // the value (blue), its count and the next node of the chain, in
+  // insertion order. The node fields live in separate arrays (a walk reads
+  // only blue and next). A chain that grows past kShort nodes also gets a
+  // table of its 256 blues, so photographs, whose keys carry many blues,
+  // find their node in one step instead of a long walk.
+  constexpr int32_t kShort = 4;
+  std::vector<int32_t> head(65536, -1), tail(65536, -1), slabOf(65536, -1);
+  std::vector<uint16_t> length(65536, 0);
+  std::vector<int32_t> blue, next, count, slabs;
+  // Colours seen lately, by a multiplicative hash: neighbouring pixels of
+  // a picture repeat colours, and this small table stays in the first cache.
+  constexpr int kRecentBits = 12;
+  std::vector<int32_t> recentColour(1 << kRecentBits, 0), recentNode(1 << kRecentBits, -1);
+  // The blue table of a pixel a few steps ahead is fetched early, so that
+  // the memory waits of neighbouring pixels overlap.
+  constexpr size_t kAhead = 16;
+  const size_t n = tt_izm.size();
+  for (size_t i = 0; i < n; ++i) {
+    if (i + kAhead < n) {
+      const int32_t c2 = tt_izm[i + kAhead];
+      const int32_t s2 = slabOf[static_cast<size_t>(c2 & 0xFFFF)];
+      if (s2 >= 0) __builtin_prefetch(slabs.data() + static_cast<size_t>(s2) * 256 + static_cast<size_t>((c2 >> 16) & 255));
+    }
+    int32_t& v = tt_izm[i];
+    const int32_t colour = v;
+    const size_t r = (static_cast<uint32_t>(colour) * 2654435761u) >> (32 - kRecentBits);
+    if (recentColour[r] == colour && recentNode[r] >= 0) {
+      ++count[static_cast<size_t>(recentNode[r])];
+      v = recentNode[r];
       continue;
     }
-    const int32_t colour = v, key = colour & 0xFFFF, blue = colour >> 16;
-    int32_t k = head[static_cast<size_t>(key)];
-    while (k >= 0 && nodes[static_cast<size_t>(k)].blue != blue) k = nodes[static_cast<size_t>(k)].next;
-    if (k < 0) {
-      if (nodes.size() == nodes.capacity()) nodes.reserve(nodes.size() + 1024);
-      k = static_cast<int32_t>(nodes.size());
-      nodes.push_back({blue, 0, -1});
-      if (tail[static_cast<size_t>(key)] >= 0) nodes[static_cast<size_t>(tail[static_cast<size_t>(key)])].next = k;
-      else head[static_cast<size_t>(key)] = k;
-      tail[static_cast<size_t>(key)] = k;
+    const size_t key = static_cast<size_t>(colour & 0xFFFF);
+    const int32_t b = colour >> 16;
+    const bool byte = (b & ~255) == 0;
+    int32_t k;
+    if (slabOf[key] >= 0 && byte) {
+      k = slabs[static_cast<size_t>(slabOf[key]) * 256 + static_cast<size_t>(b)];
+    } else {
+      k = head[key];
+      while (k >= 0 && blue[static_cast<size_t>(k)] != b) k = next[static_cast<size_t>(k)];
     }
-    ++nodes[static_cast<size_t>(k)].count;
-    lastColour = colour;
-    lastNode = k;
+    if (k < 0) {
+      if (blue.size() == blue.capacity()) {  // blocks of 1024 nodes
+        blue.reserve(blue.size() + 1024);
+        next.reserve(blue.size() + 1024);
+        count.reserve(blue.size() + 1024);
+      }
+      k = static_cast<int32_t>(blue.size());
+      blue.push_back(b);
+      next.push_back(-1);
+      count.push_back(0);
+      if (tail[key] >= 0) next[static_cast<size_t>(tail[key])] = k;
+      else head[key] = k;
+      tail[key] = k;
+      if (length[key] < UINT16_MAX) ++length[key];
+      if (slabOf[key] >= 0) {
+        if (byte) slabs[static_cast<size_t>(slabOf[key]) * 256 + static_cast<size_t>(b)] = k;
+      } else if (length[key] > kShort && byte) {
+        // Values with more than 24 bits never enter a table and keep walking.
+        bool allBytes = true;
+        for (int32_t n = head[key]; n >= 0; n = next[static_cast<size_t>(n)])
+          allBytes &= (blue[static_cast<size_t>(n)] & ~255) == 0;
+        if (allBytes) {
+          slabOf[key] = static_cast<int32_t>(slabs.size() / 256);
+          slabs.resize(slabs.size() + 256, -1);
+          for (int32_t n = head[key]; n >= 0; n = next[static_cast<size_t>(n)])
+            slabs[static_cast<size_t>(slabOf[key]) * 256 + static_cast<size_t>(blue[static_cast<size_t>(n)])] = n;
+        }
+      }
+    }
+    ++count[static_cast<size_t>(k)];
+    recentColour[r] = colour;
+    recentNode[r] = k;
     v = k;
   }
   // Palette in key order, red outer and green inner, chains in insertion order.
-  TT place(nodes.size());
+  TT place(blue.size());
   pp.clear();
   ff.clear();
-  pp.reserve(nodes.size());
-  ff.reserve(nodes.size());
+  pp.reserve(blue.size());
+  ff.reserve(blue.size());
   for (int32_t r = 0; r < 256; ++r)
     for (int32_t g = 0; g < 256; ++g) {
       const int32_t key = r + 256 * g;
-      for (int32_t k = head[static_cast<size_t>(key)]; k >= 0; k = nodes[static_cast<size_t>(k)].next) {
+      for (int32_t k = head[static_cast<size_t>(key)]; k >= 0; k = next[static_cast<size_t>(k)]) {
         place[static_cast<size_t>(k)] = static_cast<int32_t>(pp.size());
-        pp.push_back(key + static_cast<int32_t>(static_cast<uint32_t>(nodes[static_cast<size_t>(k)].blue) << 16));
-        ff.push_back(nodes[static_cast<size_t>(k)].count);
+        pp.push_back(key + static_cast<int32_t>(static_cast<uint32_t>(blue[static_cast<size_t>(k)]) << 16));
+        ff.push_back(count[static_cast<size_t>(k)]);
       }
     }
   for (int32_t& v : tt_izm) v = place[static_cast<size_t>(v)];

@@ -2,8 +2,15 @@
 // border cut, block packing and 2D repeats is built as a complete PEK file
 // (header written at that moment, then the container), and the smallest one
 // wins; of equal sizes the earlier one is kept.
+//
+// The candidates of one pass are built in order, compressed side by side on
+// up to nThreads threads (each with a container object of its own; the PPM
+// coder keeps no state between calls), and then judged in their order, so
+// the file and the log are those of the one-thread search.
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "cImage.h"
 #include "platform/msg_box.h"
@@ -44,27 +51,62 @@ BB cImage::pack_Candidate(const BB& bytes, int32_t& vSize, int32_t& vMetod) {
   return out;
 }
 
-BB cImage::zip_noPovt(const BB& g, const BB& pole, int32_t& vSize, int32_t& vMetod) {
+BB cImage::build_noPovt(const BB& g, const BB& pole) {
   povtMarker = 0;
   BB bytes = put_Zag(g);
   m.add_BB_to_BB(bytes, pole);
-  return pack_Candidate(bytes, vSize, vMetod);
+  return bytes;
 }
 
-BB cImage::zip_Povt(const BB& g, const BB& pole, int32_t& vSize, int32_t& vMetod, int32_t w, int32_t h) {
+BB cImage::build_Povt(const BB& g, const BB& pole, int32_t w, int32_t h) {
   bool used[256] = {};
   for (uint8_t b : pole) used[b] = true;
   povtMarker = 0;
   for (int32_t k = 1; k < 256 && povtMarker == 0; ++k)
     if (!used[k]) povtMarker = k;
-  vSize = kNoSize;
-  vMetod = 0;
   if (povtMarker == 0) return {};
   const BB coded = encode2D(pole, 8, w, h);
   if (coded.empty() && !pole.empty()) return {};
   BB bytes = put_Zag(g);
   m.add_BB_to_BB(bytes, coded);
+  return bytes;
+}
+
+BB cImage::zip_noPovt(const BB& g, const BB& pole, int32_t& vSize, int32_t& vMetod) {
+  return pack_Candidate(build_noPovt(g, pole), vSize, vMetod);
+}
+
+BB cImage::zip_Povt(const BB& g, const BB& pole, int32_t& vSize, int32_t& vMetod, int32_t w, int32_t h) {
+  const BB bytes = build_Povt(g, pole, w, h);
+  if (bytes.empty()) {
+    vSize = kNoSize;
+    vMetod = 0;
+    return {};
+  }
   return pack_Candidate(bytes, vSize, vMetod);
+}
+
+void cImage::pack_Pass(std::vector<cCandidate>& pass) {
+  kolVariant += static_cast<int32_t>(std::count_if(pass.begin(), pass.end(), [](const cCandidate& c) { return !c.bytes.empty(); }));
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    cFile fw;
+    for (size_t i; (i = next++) < pass.size();) {
+      cCandidate& c = pass[i];
+      if (c.bytes.empty()) continue;
+      c.packed = fw.zip_Auto(c.bytes, c.metod, flagFast);
+      c.size = c.packed.empty() ? kNoSize : static_cast<int32_t>(c.packed.size());
+      BB().swap(c.bytes);
+    }
+  };
+  const size_t n = std::min<size_t>(static_cast<size_t>(std::max(nThreads, 1)), pass.size());
+  if (n <= 1) {
+    work();
+    return;
+  }
+  std::vector<std::thread> pool;
+  for (size_t t = 0; t < n; ++t) pool.emplace_back(work);
+  for (auto& t : pool) t.join();
 }
 
 // Replaces every code of the field by its rank among the codes present and
@@ -102,10 +144,11 @@ BB cImage::zip_Pix(const BB& g) {
     msg("err");
     return {};
   }
-  BB pole = get_PolePix();
-  // A strip given side by side is searched, and decoded, as stacked frames.
-  if (flagGK) pole = smena_dir_Kadrov(pole);
+  // A strip given side by side is searched, and decoded, as stacked frames:
+  // the picture itself is turned so that it matches what decoding gives.
+  if (flagGK) nPix = smena_dir_Kadrov_TT(nPix);
   flagGK = false;
+  BB pole = get_PolePix();
   const int32_t c = m.kol_razn_8b(pole);
   const int32_t t = prozrKod >= 1 ? m.kol_N_in_BB(pole, prozrKod) : 0;
   if (t > 0 && !flagProzr) msg("err");
@@ -171,31 +214,40 @@ void cImage::search_Pass(const BB& g, const BB& field, int32_t c, int32_t j, int
     flagFrame = false;
     label += std::string("---без фрейма--") + kBr;
   }
-  int32_t size = 0, metod = 0;
-  BB cand = zip_noPovt(g, work, size, metod);
-  keep_Best(std::move(cand), size, metod, label + "PMD=");
-  cand = zip_Povt(g, work, size, metod, w, h);
-  keep_Best(std::move(cand), size, metod, label + "c 2D повт.=");
+  // Build the pass in order; the header of each candidate is written now.
+  std::vector<cCandidate> pass;
+  auto add = [&pass](BB&& bytes, int32_t kont, const char* tail) {
+    pass.emplace_back();
+    pass.back().bytes = std::move(bytes);
+    pass.back().kont = kont;
+    pass.back().tail = tail;
+  };
+  add(build_noPovt(g, work), 0, "PMD=");
+  add(build_Povt(g, work, w, h), 0, "c 2D повт.=");
   // Block packing needs few codes; with more no scheme is tried at all.
-  if (c > kont_Limit(1)) return;
-  if (tipPek == 100)
-    tabZnach.clear();
-  else
-    make_tabZnach(work);
-  for (int32_t l = 1; l <= S; ++l) {
-    if (c > kont_Limit(l)) continue;
-    int32_t wb, hb;
-    kont_Shape(l, wb, hb);
-    const BB packed = M8_tuda(work, w, h, wb, hb);
-    // A field the shape cannot pack yields no candidate.
-    if (packed.empty() && !work.empty()) continue;
-    nKont = l;
-    cand = zip_noPovt(g, packed, size, metod);
-    if (size < bestSize) label += sKont(l) + " конт. сж.=";
-    keep_Best(std::move(cand), size, metod, label);
-    const int32_t pw = (w + wb - 1) / wb, ph = (h + hb - 1) / hb;
-    cand = zip_Povt(g, packed, size, metod, pw, ph);
-    keep_Best(std::move(cand), size, metod, label + "c 2D повт.=");
-    nKont = 0;
+  if (c <= kont_Limit(1)) {
+    if (tipPek == 100)
+      tabZnach.clear();
+    else
+      make_tabZnach(work);
+    for (int32_t l = 1; l <= S; ++l) {
+      if (c > kont_Limit(l)) continue;
+      int32_t wb, hb;
+      kont_Shape(l, wb, hb);
+      const BB packed = M8_tuda(work, w, h, wb, hb);
+      // A field the shape cannot pack yields no candidate.
+      if (packed.empty() && !work.empty()) continue;
+      nKont = l;
+      add(build_noPovt(g, packed), l, "");
+      add(build_Povt(g, packed, (w + wb - 1) / wb, (h + hb - 1) / hb), l, "c 2D повт.=");
+      nKont = 0;
+    }
+  }
+  pack_Pass(pass);
+  // Judge in order: strictly smaller wins; a winning scheme names itself in
+  // the label of the later lines of the pass.
+  for (cCandidate& cand : pass) {
+    if (cand.kont > 0 && cand.tail.empty() && cand.size < bestSize) label += sKont(cand.kont) + " конт. сж.=";
+    keep_Best(std::move(cand.packed), cand.size, cand.metod, label + cand.tail);
   }
 }

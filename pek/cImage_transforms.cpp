@@ -306,12 +306,24 @@ BB cImage::unzip_2D_Povt(const BB& bb, int32_t w, int32_t h) {
     return {};
   }
   const int64_t n = static_cast<int64_t>(w) * h;
-  // A repeat of four bytes covers at most 255 x 255 pixels.
-  if (w < 1 || h < 1 || n > kMaxPixels || n > static_cast<int64_t>(bb.size()) * 255 * 255 / 4 + 4) {
+  if (w < 1 || h < 1 || n > kMaxPixels) {
     msg("err");
     return {};
   }
   const uint8_t mark = static_cast<uint8_t>(povtMarker);
+  // Sound data code every pixel exactly once: count before allocating.
+  int64_t covered = 0;
+  for (size_t q = 0; q < bb.size(); ++q)
+    if (bb[q] != mark) {
+      ++covered;
+    } else if (q + 3 < bb.size()) {
+      covered += static_cast<int64_t>(bb[q + 2]) * bb[q + 3];
+      q += 3;
+    }
+  if (covered != n) {
+    msg("err");
+    return {};
+  }
   BB out(static_cast<size_t>(n), mark);
   BB written(static_cast<size_t>(n), 0);
   size_t p = 0;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The main job on the bundled sample: pack it with brisk, restore it into a
-# scratch folder, check it is the same, and show the log.
+# The main jobs on the bundled samples: pack sample.txt with brisk, restore it
+# into a scratch folder, check it is the same, and show the log; then convert
+# the animated sample.gif to PEK with pek and decode it back to a BMP.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -17,3 +18,9 @@ cmp samples/sample.txt "$work/restore/sample.txt"
 echo "== packed $(stat -c %s samples/sample.txt) bytes into $(stat -c %s "$work/sample.txt-"); restored copy is identical"
 echo "== log file $work/brisk.log (records use CR as line end; shown with LF):"
 tr "\r" "\n" < "$work/brisk.log"
+
+cp samples/sample.gif "$work/sample.gif"
+build/bin/pek -off "$work/sample.gif" >/dev/null
+cp "$work/pek_out/sample.gif.pek" "$work/sample.gif.pek"
+build/bin/pek "$work/sample.gif.pek" | grep -E "^(тип pek|есть|вертикальных|паузы|размер кадра|сохраняю)"
+echo "== sample.gif $(stat -c %s samples/sample.gif) bytes -> sample.gif.pek $(stat -c %s "$work/sample.gif.pek") bytes -> sample.gif.pek.bmp $(stat -c %s "$work/sample.gif.pek.bmp") bytes (frames stacked)"

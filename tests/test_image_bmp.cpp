@@ -161,7 +161,9 @@ TEST_F(ImageModel, StripNameForms) {
                {"pic.`v12.bmp", true, 12, false}, {"pic.`4.bmp", false, 1, false},
                {"pic.`v04.bmp", false, 1, false}, {"pic.`g4.BMP", false, 1, false},
                {".`g4.bmp", false, 1, false},     {"pic.bmp", false, 1, false},
-               {"pic", false, 1, false},          {"pic.`v0.bmp", false, 1, false}};
+               {"pic", false, 1, false},          {"pic.`v0.bmp", false, 1, false},
+               {"pic.`v255.bmp", true, 255, false}, {"pic.`v256.bmp", false, 1, false},
+               {"pic.`v99999999999.bmp", false, 1, false}};
   for (const auto& c : cases) {
     cImage im;
     im.kolKadrovBMP2(c.name);

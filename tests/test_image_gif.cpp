@@ -16,7 +16,7 @@ namespace {
 
 // ---------------------------------------------------------------- a small GIF writer
 
-struct cFrameSpec {
+struct cFrameDesc {
   int32_t left = 0, top = 0, w = 1, h = 1;
   int32_t delay = 10;
   int32_t transparent = -1;  // palette index, -1 none
@@ -62,7 +62,7 @@ void put_Pixels(BB& out, const BB& px) {
 }
 
 // A GIF with a 256-entry global table; `pal` gives the first entries.
-BB make_GIF(int32_t W, int32_t H, const std::vector<int32_t>& pal, const std::vector<cFrameSpec>& frames,
+BB make_GIF(int32_t W, int32_t H, const std::vector<int32_t>& pal, const std::vector<cFrameDesc>& frames,
             uint8_t lastTableByte = 0) {
   BB g = {'G', 'I', 'F', '8', '9', 'a'};
   put16(g, W);
@@ -77,7 +77,7 @@ BB make_GIF(int32_t W, int32_t H, const std::vector<int32_t>& pal, const std::ve
     g.push_back(static_cast<uint8_t>((c >> 16) & 255));
   }
   g.back() = lastTableByte;
-  for (const cFrameSpec& f : frames) {
+  for (const cFrameDesc& f : frames) {
     if (!f.comment.empty()) {
       g.push_back(0x21);
       g.push_back(0xFE);
@@ -103,8 +103,8 @@ BB make_GIF(int32_t W, int32_t H, const std::vector<int32_t>& pal, const std::ve
   return g;
 }
 
-cFrameSpec solid(int32_t w, int32_t h, uint8_t idx, int32_t delay = 10) {
-  cFrameSpec f;
+cFrameDesc solid(int32_t w, int32_t h, uint8_t idx, int32_t delay = 10) {
+  cFrameDesc f;
   f.w = w;
   f.h = h;
   f.delay = delay;
@@ -289,7 +289,7 @@ TEST_F(GifSplit, TableEndingInNonZeroKeepsTheFirstFrame) {
 }
 
 TEST_F(GifSplit, PatternInsideBlockDataDoesNotCutAFrame) {
-  std::vector<cFrameSpec> frames = {solid(2, 2, 0), solid(2, 2, 1)};
+  std::vector<cFrameDesc> frames = {solid(2, 2, 0), solid(2, 2, 1)};
   frames[1].comment = {0x00, 0x21, 0xF9, 0x04, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x2C};
   const std::string in = write("c.gif", make_GIF(2, 2, {0x0000FF, 0x00FF00}, frames));
   cImage img;
@@ -300,7 +300,7 @@ TEST_F(GifSplit, PatternInsideBlockDataDoesNotCutAFrame) {
 
 TEST_F(GifSplit, Frames250AreSplit251AreRefused) {
   for (int n : {250, 251}) {
-    std::vector<cFrameSpec> frames(static_cast<size_t>(n), solid(1, 1, 0));
+    std::vector<cFrameDesc> frames(static_cast<size_t>(n), solid(1, 1, 0));
     const std::string in = write("n" + std::to_string(n) + ".gif", make_GIF(1, 1, {0x00FF00}, frames));
     cImage img;
     box.clear();
@@ -324,7 +324,7 @@ TEST_F(GifSplit, PausesKeepTheLowByteAndTheDifferFlag) {
 }
 
 TEST_F(GifSplit, FramesStandAtTheirPlacesWithMarkerMargins) {
-  cFrameSpec big = solid(40, 30, 0), small = solid(10, 10, 1);
+  cFrameDesc big = solid(40, 30, 0), small = solid(10, 10, 1);
   small.left = 5;
   small.top = 7;
   const std::string in = write("m.gif", make_GIF(40, 30, {0x101010, 0x202020}, {big, small}));
@@ -344,7 +344,7 @@ TEST_F(GifSplit, FramesStandAtTheirPlacesWithMarkerMargins) {
 
 TEST_F(GifSplit, CanvasGrowsForFramesBeyondFrameZero) {
   // Frame 0 smaller than the screen and offset; frame 1 reaches past frame 0.
-  cFrameSpec a = solid(4, 4, 0), b = solid(8, 6, 1);
+  cFrameDesc a = solid(4, 4, 0), b = solid(8, 6, 1);
   a.left = 3;
   a.top = 2;
   const std::string in = write("g.gif", make_GIF(8, 6, {0x0000AA, 0x00AA00}, {a, b}));
@@ -359,7 +359,7 @@ TEST_F(GifSplit, CanvasGrowsForFramesBeyondFrameZero) {
 }
 
 TEST_F(GifSplit, OpaqueMarkerColourAndTransparentPixels) {
-  cFrameSpec f = solid(2, 1, 0);
+  cFrameDesc f = solid(2, 1, 0);
   f.pixels = {0, 1};
   f.transparent = 1;
   const std::string in = write("o.gif", make_GIF(2, 1, {cImage::kMarker, 0x123456}, {f, f}));

@@ -30,6 +30,16 @@ bool convert_RGBA(const std::string& file, int32_t& w, int32_t& h, BB& rgba) {
   return got == rgba.size();
 }
 
+// Number of images convert finds in a file.
+int image_Count(const std::string& file) {
+  FILE* p = ::popen(("identify '" + file + "' 2>/dev/null").c_str(), "r");
+  if (!p) return 0;
+  int lines = 0;
+  for (int c; (c = std::fgetc(p)) != EOF;) lines += c == '\n';
+  ::pclose(p);
+  return lines;
+}
+
 std::vector<std::string> corpus_Files(const std::string& sub) {
   std::vector<std::string> out;
   for (const auto& e : fs::recursive_directory_iterator(testsup::corpus("images/" + sub)))
@@ -84,10 +94,35 @@ TEST(PictureLoader, CorpusJpegMatchesConvert) {
 
 TEST(PictureLoader, MalformedFilesFailOrSurvive) {
   // Damaged files may decode to something or fail; they must not crash.
+  // These cannot be read honestly: a bit count that does not exist, a size
+  // past the cap or the file, a cut file, a zero width, broken LZW data.
+  const std::vector<std::string> mustFail = {
+      "bmpsuite_b_badbitcount.bmp", "bmpsuite_b_reallybig.bmp", "bmpsuite_b_shortfile.bmp",
+      "pillow_decompression_bomb.gif", "pillow_zero_width.gif", "libnsgif_afl_1.gif",
+      "libnsgif_afl_2.gif", "libnsgif_afl_3.gif", "libnsgif_afl_4.gif"};
   for (const auto& file : corpus_Files("malformed")) {
     cPicture pic;
-    if (platform::load_Picture(file, pic)) {
+    const bool ok = platform::load_Picture(file, pic);
+    if (ok) {
       EXPECT_EQ(pic.rgba.size(), 4u * pic.w * pic.h) << file;
     }
+    const std::string name = fs::path(file).filename().string();
+    if (std::find(mustFail.begin(), mustFail.end(), name) != mustFail.end()) {
+      EXPECT_FALSE(ok) << file;
+    }
   }
+}
+
+TEST(PictureLoader, CutFilesFail) {
+  // Every still corpus picture cut to half its length: a failure, never a
+  // crash (JPEG and GIF data end early, PNG misses its chunks, BMP its rows).
+  // An animation cut after its first image still has that image.
+  for (const char* sub : {"gif", "png", "jpeg", "bmp"})
+    for (const auto& file : corpus_Files(sub)) {
+      BB data = testsup::read_File(file);
+      if (data.size() < 200 || image_Count(file) != 1) continue;
+      data.resize(data.size() / 2);
+      cPicture pic;
+      EXPECT_FALSE(platform::decode_Picture(data, pic)) << file;
+    }
 }

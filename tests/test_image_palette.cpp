@@ -121,11 +121,29 @@ TEST_F(Palette, TrueColourCountMatchesASet) {
   BB noise = testsup::random_Bytes(3 * 200000, 11);
   TT px(200000);
   for (size_t i = 0; i < px.size(); ++i) px[i] = noise[3 * i] | (noise[3 * i + 1] << 8) | ((noise[3 * i + 2] & 7) << 16);
+  for (size_t i = 0; i < px.size(); i += 997) px[i] = -static_cast<int32_t>(i % 5) - 1;  // not colours at all
   TT copy = px, pp, ff;
   img.get_pp_ff(copy, pp, ff);
-  TT sorted = px;
-  std::sort(sorted.begin(), sorted.end());
-  EXPECT_EQ(pp.size(), static_cast<size_t>(std::unique(sorted.begin(), sorted.end()) - sorted.begin()));
+  // Expected order: by the low 16 bits (red outer, green inner), then by
+  // first appearance.
+  std::vector<std::pair<int64_t, int32_t>> first;
+  std::vector<bool> seen;
+  {
+    std::vector<int32_t> sorted = px;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    seen.assign(sorted.size(), false);
+    for (size_t i = 0; i < px.size(); ++i) {
+      const size_t k = static_cast<size_t>(std::lower_bound(sorted.begin(), sorted.end(), px[i]) - sorted.begin());
+      if (seen[k]) continue;
+      seen[k] = true;
+      const int32_t key = px[i] & 0xFFFF;
+      first.push_back({(int64_t{key & 255} << 40) | (int64_t{key >> 8} << 32) | static_cast<int64_t>(i), px[i]});
+    }
+  }
+  std::sort(first.begin(), first.end());
+  ASSERT_EQ(pp.size(), first.size());
+  for (size_t i = 0; i < first.size(); ++i) ASSERT_EQ(pp[i], first[i].second) << i;
   for (size_t i = 0; i < px.size(); ++i) ASSERT_EQ(pp[static_cast<size_t>(copy[i])], px[i]);
 }
 

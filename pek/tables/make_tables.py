@@ -16,8 +16,9 @@ some entry, so the tables are palettes that pictures are really drawn in:
   tab7   RGB 3-2-3 cube (8 red, 4 green, 8 blue levels)
   tab8   the 20 static colours of the classic 256-colour system palette, the
          216 web-safe colours, and 20 greys
-  tab9 .. tab15  palettes of the pictures in the image corpus: pictures of at
-         most 256 colours, largest palette first, are packed greedily into
+  tab9 .. tab15  palettes of the pictures in the image corpus: pictures of 2
+         to 127 colours (more are averaged away by the converter) that no
+         table above holds, smallest palette first, are packed greedily into
          tables (a colour within +-2 of one already taken is not added
          again); what stays free is filled with the grey ramp.
 
@@ -70,6 +71,9 @@ def fill(table, extra):
     return out[:256]
 
 
+MAX_KEPT = 127  # colours a picture keeps through the converter's light averaging
+
+
 def near(c1, c2):
     return all(abs(((c1 >> s) & 255) - ((c2 >> s) & 255)) <= 2 for s in (0, 8, 16))
 
@@ -94,16 +98,23 @@ def picture_Colours(path):
     return cols
 
 
-def corpus_Tables(images, count):
+def fits(pal, table):
+    return all(any(near(c, e) for e in table) for c in pal)
+
+
+def corpus_Tables(images, count, fixed):
     pals = []
     for root, _, files in sorted(os.walk(images)):
         if "malformed" in root:
             continue
         for name in sorted(files):
             cols = picture_Colours(os.path.join(root, name))
-            if cols and len(cols) <= 256:
+            # Pictures of more colours lose theirs in the converter's deep
+            # averaging; those the fixed tables hold need no room here.
+            if cols and 1 < len(cols) <= MAX_KEPT and not any(fits(cols, t) for t in fixed):
                 pals.append(cols)
-    pals.sort(key=lambda p: (-len(p), sorted(p)))
+    # Smallest palettes first: the most pictures in the room there is.
+    pals.sort(key=lambda p: (len(p), sorted(p)))
     tables = [[] for _ in range(count)]
     for pal in pals:
         for t in tables:
@@ -127,7 +138,7 @@ def main():
         cube(8, 4, 8),
         fill(SYS20 + WEB, greys(22)),
     ]
-    tables += corpus_Tables(images, 7) if images else [greys(256)] * 7
+    tables += corpus_Tables(images, 7, tables) if images else [greys(256)] * 7
     os.makedirs(out_dir, exist_ok=True)
     for t, table in enumerate(tables, start=1):
         assert len(table) == 256, (t, len(table))
