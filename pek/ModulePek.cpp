@@ -3,10 +3,13 @@
 #include "ModulePek_run.h"
 #include "platform/msg_box.h"
 
-cPekRun::cPekRun(platform::iLogView& view)
+cPekRun::cPekRun(platform::iLogView& view, cPekWindows* windows)
     : cProgramRun(view, "pek.log",
                   {"Pek конвертер картинок в pek и обратно в bmp", "GIF, анимационный GIF, BMP, PNG, JPEG, WebP",
-                   "https://example.org/pek"}) {
+                   "https://example.org/pek"}),
+      win(windows ? windows : &noWindows) {
+  win->attach(this);
+  form.flagStopCommand = true;  // the colour editor stops the countdown
   logSource = &im;
   im.set_tab_Path(file.getAppPath());  // the colour tables ship beside the program
 }
@@ -54,10 +57,12 @@ void cPekRun::size_Preview(int32_t n, int32_t w, int32_t h, const std::string& c
 // caption, and nothing is drawn.
 void cPekRun::show_Preview(int32_t n) {
   if (!flagLog) return;
-  preview.at(static_cast<size_t>(n)).shown = true;
+  cPreview& p = preview.at(static_cast<size_t>(n));
+  p.shown = true;
+  win->show_Preview(n, p.box.surface(), p.caption);
 }
 
-int pek_Main(const std::string& commandLine, platform::iLogView& view) {
-  cPekRun run(view);
+int pek_Main(const std::string& commandLine, platform::iLogView& view, cPekWindows* windows) {
+  cPekRun run(view, windows);
   return run.run(commandLine);
 }

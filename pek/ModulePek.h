@@ -6,8 +6,11 @@
 
 #include "platform/log_view.h"
 
+class cPekWindows;
+
 // Runs the whole job for one command line (the program's arguments joined
 // with blanks), drawing the log through `view`, and returns the exit status:
 // 0 when the run succeeded, 1 when it failed. Returns once the log window has
-// closed (at once when nobody can watch it).
-int pek_Main(const std::string& commandLine, platform::iLogView& view);
+// closed (at once when nobody can watch it). `windows` shows the previews
+// and the colour editor (none: the terminal view).
+int pek_Main(const std::string& commandLine, platform::iLogView& view, cPekWindows* windows = nullptr);

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "ModulePek_edit.h"
+#include "PekWindows.h"
 #include "cImage.h"
 #include "core/cProgramRun.h"
 #include "platform/picture_io.h"
@@ -19,9 +21,19 @@ struct cPreview {
   bool shown = false;
 };
 
-class cPekRun : public cProgramRun {
+class cPekRun : public cProgramRun, public cPekHandlers {
 public:
-  explicit cPekRun(platform::iLogView& view);
+  cPekRun(platform::iLogView& view, cPekWindows* windows);
+
+  // The windows' handlers (ModulePek_edit.cpp).
+  bool finished() const override { return form.flagFinished; }
+  bool editing() const override { return form.flagBusy; }
+  void manual_Choice(int32_t n) override;
+  void startColorEdit(int32_t c) override;
+  void applyColorEdit(int32_t q) override;
+  void setEditedColor(int32_t r, int32_t g, int32_t b) override;
+  void saveEditedPicture() override;
+  void quit() override;
 
   static constexpr int32_t kMaxColoursDyn = 250;  // types 2 and 3 take at most this many colours
 
@@ -49,7 +61,12 @@ private:
   void size_Preview(int32_t n, int32_t w, int32_t h, const std::string& caption);
   void show_Preview(int32_t n);
 
+  void redraw_Edited();
+
   cImage im;
+  cPekWindows noWindows;  // the terminal view
+  cPekWindows* win;
+  cColorEditState edit;
   std::array<cPreview, 4> preview;
   std::string fullInputName;
   std::string outName;

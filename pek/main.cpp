@@ -1,9 +1,16 @@
 // pek [switches] path: converts a picture into path.pek, or decodes
 // path.pek into path.pek.bmp; "*" decodes every PEK file of the folder.
+#include <memory>
 #include <string>
 
 #include "ModulePek.h"
+#include "platform/desktop.h"
 #include "platform/msg_box.h"
+
+#ifdef PEK_HAVE_WINDOWS
+#include "FormPek.h"
+#include "platform/log_view_fltk.h"
+#endif
 
 int main(int argc, char** argv) {
   // Messages and the per-user setting go under the executable's name.
@@ -14,7 +21,14 @@ int main(int argc, char** argv) {
     if (i > 1) line += ' ';
     line += argv[i];
   }
-  // The one place the view is chosen: the terminal log for now.
-  platform::cTerminalLogView view;
-  return pek_Main(line, view);
+  // A desktop window unless started from a terminal (SUITE_VIEW forces either);
+  // with it come the preview windows and the colour editor.
+  std::unique_ptr<platform::iLogView> view = platform::make_LogView();
+#ifdef PEK_HAVE_WINDOWS
+  if (dynamic_cast<platform::cFltkLogView*>(view.get())) {
+    cPekDesktop windows;
+    return pek_Main(line, *view, &windows);
+  }
+#endif
+  return pek_Main(line, *view);
 }
