@@ -117,8 +117,8 @@ void cPekRun::applyColorEdit(int32_t q) {
   std::replace(edit.pole.begin(), edit.pole.end(), static_cast<uint8_t>(p), static_cast<uint8_t>(q));
   redraw_Edited();
   edit.selected = clicked;
-  const int32_t colour = clicked == edit.kTransparent || clicked == edit.kod ? edit.kMarker
-                                                                              : edit.pal[static_cast<size_t>(clicked)];
+  const bool marker = clicked == edit.kTransparent || (edit.kod > 0 && clicked == edit.kod);
+  const int32_t colour = marker ? edit.kMarker : edit.pal[static_cast<size_t>(clicked)];
   win->set_Label(edit.kSelected, colour, false, true);
   win->set_Label_Caption(edit.kSelected, std::to_string(clicked));
 }
