@@ -3,9 +3,11 @@
 set -euo pipefail
 need=()
 have() { dpkg -s "$1" >/dev/null 2>&1; }
-# Image libraries for the picture loader; imagemagick is the tests' independent decoder.
+# Image libraries for the picture loader; imagemagick is the tests' independent decoder;
+# gifsicle, optipng, zopfli (zopflipng) and webp (cwebp) are the peers of bench/pek_vs_peers.
 for p in build-essential cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev pkg-config \
-         libgif-dev libpng-dev libjpeg62-turbo-dev libwebp-dev imagemagick; do
+         libgif-dev libpng-dev libjpeg62-turbo-dev libwebp-dev imagemagick \
+         gifsicle optipng zopfli webp python3; do
   have "$p" || need+=("$p")
 done
 if [ "${#need[@]}" -gt 0 ]; then
