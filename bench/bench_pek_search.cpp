@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
   const int32_t w0 = src.Wk, h0 = src.Hk, W = 640, H = 480;
   TT tiled(static_cast<size_t>(W) * H);
   for (int32_t y = 0; y < H; ++y)
-    for (int32_t x = 0; x < W; ++x) tiled[static_cast<size_t>(y) * W + x] = pic[static_cast<size_t>(y % h0) * w0 + x % w0];
+    for (int32_t x = 0; x < W; ++x)
+      tiled[static_cast<size_t>(y) * W + x] = pic[static_cast<size_t>(y % h0) * w0 + x % w0];
   for (int32_t threads : {1, 4}) {
   std::vector<double> cpu, wall;
   int32_t kol = 0;

@@ -88,7 +88,8 @@ BB cImage::zip_Povt(const BB& g, const BB& pole, int32_t& vSize, int32_t& vMetod
 }
 
 void cImage::pack_Pass(std::vector<cCandidate>& pass) {
-  kolVariant += static_cast<int32_t>(std::count_if(pass.begin(), pass.end(), [](const cCandidate& c) { return !c.bytes.empty(); }));
+  kolVariant += static_cast<int32_t>(
+      std::count_if(pass.begin(), pass.end(), [](const cCandidate& c) { return !c.bytes.empty(); }));
   std::atomic<size_t> next{0};
   auto work = [&] {
     cFile fw;
@@ -104,7 +105,8 @@ void cImage::pack_Pass(std::vector<cCandidate>& pass) {
   // to 32 times its input, and only huge inputs make the container speak.
   size_t biggest = 0;
   for (const cCandidate& c : pass) biggest = std::max(biggest, c.bytes.size());
-  const size_t n = biggest > kMaxThreadBytes ? 1 : std::min<size_t>(static_cast<size_t>(std::max(nThreads, 1)), pass.size());
+  const size_t n =
+      biggest > kMaxThreadBytes ? 1 : std::min<size_t>(static_cast<size_t>(std::max(nThreads, 1)), pass.size());
   if (n <= 1) {
     work();
     return;
