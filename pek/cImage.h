@@ -35,10 +35,10 @@ class cImage : public cLogSource {
 public:
   static constexpr int32_t kMarker = 12632512;        // C0C1C0: transparent
   static constexpr int32_t kMarkerOpaque = 12632256;  // C0C0C0: opaque C0C1C0
-  static constexpr int32_t kMaxFrames = 250;       // frames of an animated GIF
-  static constexpr int32_t kMaxStripFrames = 255;  // frames named by a strip BMP
+  static constexpr int32_t kMaxFrames = 250;          // frames of an animated GIF
+  static constexpr int32_t kMaxStripFrames = 255;     // frames named by a strip BMP
   static constexpr int32_t kTabCount = 16;            // colour tables tab0..tab15.pal
-  static constexpr int32_t kTabSize = 256;
+  static constexpr int32_t kTabSize = 256;            // colours of one table
 
   cImage();
 

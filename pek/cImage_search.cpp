@@ -20,6 +20,7 @@ using platform::msg;
 namespace {
 
 constexpr int32_t kNoSize = 999999999;
+constexpr size_t kMaxThreadBytes = size_t{2} << 20;
 const char* const kBr = "\r\n";
 
 // Block shape of a context scheme: 1 "1x2" .. 7 "2x4" (width x height).
@@ -87,7 +88,8 @@ BB cImage::zip_Povt(const BB& g, const BB& pole, int32_t& vSize, int32_t& vMetod
 }
 
 void cImage::pack_Pass(std::vector<cCandidate>& pass) {
-  kolVariant += static_cast<int32_t>(std::count_if(pass.begin(), pass.end(), [](const cCandidate& c) { return !c.bytes.empty(); }));
+  kolVariant += static_cast<int32_t>(
+      std::count_if(pass.begin(), pass.end(), [](const cCandidate& c) { return !c.bytes.empty(); }));
   std::atomic<size_t> next{0};
   auto work = [&] {
     cFile fw;
@@ -99,7 +101,12 @@ void cImage::pack_Pass(std::vector<cCandidate>& pass) {
       BB().swap(c.bytes);
     }
   };
-  const size_t n = std::min<size_t>(static_cast<size_t>(std::max(nThreads, 1)), pass.size());
+  // Big candidates stay on one thread: each coder holds model memory of up
+  // to 32 times its input, and only huge inputs make the container speak.
+  size_t biggest = 0;
+  for (const cCandidate& c : pass) biggest = std::max(biggest, c.bytes.size());
+  const size_t n =
+      biggest > kMaxThreadBytes ? 1 : std::min<size_t>(static_cast<size_t>(std::max(nThreads, 1)), pass.size());
   if (n <= 1) {
     work();
     return;

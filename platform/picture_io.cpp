@@ -71,7 +71,7 @@ bool decode_Picture(const Bytes& data, cPicture& pic) {
     ok = codec::decode_WebP(data, pic);
   else if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M')
     ok = codec::decode_BMP(data, pic);
-  else if (data.size() >= 6 && data[0] == 0 && data[1] == 0 && data[2] == 1 && data[3] == 0)
+  else if (data.size() >= 6 && data[0] == 0 && data[1] == 0 && (data[2] == 1 || data[2] == 2) && data[3] == 0)
     ok = codec::decode_ICO(data, pic);
   if (!ok || pic.w <= 0 || pic.h <= 0 || pic.rgba.size() != 4 * static_cast<size_t>(pic.w) * pic.h) {
     pic = cPicture{};

@@ -290,11 +290,11 @@ bool decode_PNG(const Bytes& data, cPicture& pic) {
   const png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
   if (!size_Ok(w, h) || !justified(int64_t{w} * h, data.size(), 8300)) png_error(png, "too big");
   // Every kind becomes 8-bit RGBA: palettes and low bit depths expanded,
-  // tRNS turned into alpha, 16-bit channels cut to their high byte.
+  // tRNS turned into alpha, 16-bit channels scaled with rounding.
   png_set_expand(png);
   double fileGamma = 0;
   if (!png_get_gAMA(png, info, &fileGamma)) fileGamma = 0;
-  png_set_strip_16(png);
+  png_set_scale_16(png);
   png_set_gray_to_rgb(png);
   png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
   png_set_interlace_handling(png);

@@ -3,11 +3,13 @@
 set -euo pipefail
 need=()
 have() { dpkg -s "$1" >/dev/null 2>&1; }
-# Image libraries for the picture loader; imagemagick is the tests' independent
-# decoder. libfltk1.3-dev: the desktop windows; xvfb, xdotool, x11-apps: the
-# window tests (a private X server, keys and clicks, screenshots).
+# Image libraries for the picture loader; imagemagick is the tests' independent decoder;
+# gifsicle, optipng, zopfli (zopflipng) and webp (cwebp) are the peers of bench/pek_vs_peers.
+# libfltk1.3-dev: the desktop windows; xvfb, xdotool, x11-apps: the window tests
+# (a private X server, keys and clicks, screenshots).
 for p in build-essential cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev pkg-config \
          libgif-dev libpng-dev libjpeg62-turbo-dev libwebp-dev imagemagick \
+         gifsicle optipng zopfli webp python3 \
          libfltk1.3-dev xvfb xdotool x11-apps; do
   have "$p" || need+=("$p")
 done

@@ -236,6 +236,52 @@ TEST_F(GifSplit, CorpusFramesMatchConvertFrameByFrame) {
   EXPECT_GE(animated, 20);
 }
 
+// The frame files a byte search for 00 21 F9 04 cuts: the header, then
+// from each control block to the zero before the next one, then 0 and ";".
+std::vector<BB> pattern_Frames(const BB& a) {
+  std::vector<BB> out;
+  if (a.size() < 13) return out;
+  size_t L = 13 + ((a[10] & 0x80) ? 3 * (size_t{2} << (a[10] & 7)) : 0);
+  const BB pat = {0, 0x21, 0xF9, 4};
+  auto find = [&](size_t from) {
+    auto it = std::search(a.begin() + static_cast<std::ptrdiff_t>(std::min(from, a.size())), a.end(), pat.begin(),
+                          pat.end());
+    return it == a.end() ? std::string::npos : static_cast<size_t>(it - a.begin());
+  };
+  size_t p = find(L);
+  while (p != std::string::npos) {
+    size_t q = find(p + 18);
+    const bool last = q == std::string::npos;
+    if (last) q = a.size() - 2;
+    BB f(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(L));
+    f.insert(f.end(), a.begin() + static_cast<std::ptrdiff_t>(p + 1), a.begin() + static_cast<std::ptrdiff_t>(q));
+    f.push_back(0);
+    f.push_back(59);
+    out.push_back(f);
+    if (last) break;
+    p = q;
+  }
+  return out;
+}
+
+TEST_F(GifSplit, CorpusFrameFilesAreThoseOfTheByteSearchWhereItWorks) {
+  int compared = 0;
+  for (const std::string& file : animated_Corpus()) {
+    const BB a = testsup::read_File(file);
+    const std::vector<BB> want = pattern_Frames(a);
+    const std::vector<cRefFrame> ref = convert_Frames(file);
+    // Only where the search finds every frame once and the file ends cleanly.
+    if (want.size() != ref.size() || a.size() < 2 || a[a.size() - 1] != 0x3B || a[a.size() - 2] != 0) continue;
+    cImage img;
+    img.split_GIF(file);
+    const std::string name = fs::path(file).filename().string();
+    for (size_t i = 0; i < want.size(); ++i)
+      EXPECT_EQ(testsup::read_File(frame_File(name, static_cast<int>(i))), want[i]) << file << " frame " << i;
+    ++compared;
+  }
+  EXPECT_GE(compared, 15);
+}
+
 TEST_F(GifSplit, MalformedCorpusFailsCleanly) {
   for (const auto& e : fs::directory_iterator(testsup::corpus("images/malformed"))) {
     if (e.path().extension() != ".gif") continue;

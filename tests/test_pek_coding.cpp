@@ -123,6 +123,19 @@ TEST(PekType1, ExplicitPaletteOf250BlockBytes) {
   EXPECT_FALSE(cap.box.saw("разные пикселы на вх и вых"));
 }
 
+TEST(PekType1, LengthByte255ReadsTheLongBlock) {
+  platform::cScopedMsgCapture cap;
+  cImage im;
+  // 255, 7: a block of 257 bytes, the escape code of 255 differences of 1.
+  BB file{0x01, 0, 1, 1, 255, 7, 0, 0, 2, 1};
+  file.insert(file.end(), 255, 1);
+  file.push_back(255);  // the one pixel: the last of 256 colours
+  EXPECT_EQ(im.pek_to_bmp(file), (TT{im.rgb16_to_rgb24(255)}));
+  file.erase(file.begin() + 20);  // one byte short: the pixel is read as block
+  EXPECT_TRUE(im.pek_to_bmp(file).empty());
+  EXPECT_TRUE(cap.box.saw("err"));
+}
+
 TEST(PekType1, ColourTableAndTheMissingTable) {
   platform::cScopedMsgCapture cap;
   cImage im;

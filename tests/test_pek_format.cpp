@@ -240,7 +240,8 @@ TEST(PekTransforms, PackingExampleAndLimits) {
   const BB f{1, 2, 3, 0, 1, 2, 3, 3, 0};
   const BB p = im.M8_tuda(f, 3, 3, 2, 2);
   // Blocks in column order: (0,0) (0,1) (1,0) (1,1), first in the low bits.
-  EXPECT_EQ(p, (BB{1 + 4 * 0 + 16 * 2 + 64 * 1, 3 + 4 * 2 + 16 * 3 + 64 * 2, 3 + 4 * 3 + 16 * 3 + 64 * 3, 0 + 0 + 0 + 0}));
+  EXPECT_EQ(p,
+            (BB{1 + 4 * 0 + 16 * 2 + 64 * 1, 3 + 4 * 2 + 16 * 3 + 64 * 2, 3 + 4 * 3 + 16 * 3 + 64 * 3, 0 + 0 + 0 + 0}));
   EXPECT_EQ(im.M8_obratno(p, 3, 3, 2, 2), f);
   EXPECT_TRUE(im.M8_tuda(BB{4, 0}, 2, 1, 2, 1).size() == 1);  // 4 bits hold 4
   EXPECT_TRUE(im.M8_tuda(BB{4, 0, 0, 0}, 4, 1, 4, 1).empty());
