@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
   }
   // A desktop window unless started from a terminal (SUITE_VIEW forces either);
   // with it come the preview windows and the colour editor.
-  std::unique_ptr<platform::iLogView> view = platform::make_LogView();
+  std::unique_ptr<platform::iLogView> view = platform::make_LogView("Pek конвертер картинок в pek и обратно в bmp");
 #ifdef PEK_HAVE_WINDOWS
   if (dynamic_cast<platform::cFltkLogView*>(view.get())) {
     cPekDesktop windows;

@@ -1,5 +1,7 @@
 #include "FormPek.h"
 
+#include <FL/Fl_Window.H>
+
 #include "platform/msg_box.h"
 
 cPekDesktop::cPekDesktop() {
@@ -48,6 +50,8 @@ void cPekDesktop::show_Preview(int32_t n, const platform::cSurface& pic, const s
     return;
   }
   f.set_Caption(caption);
+  // Beside the log window: the source, then the candidates two by two.
+  if (!f.shown()) f.window()->position(660 + (n % 2) * (pic.width() + 20), 20 + (n / 2) * (pic.height() + 60));
   f.show();
 }
 
@@ -70,6 +74,7 @@ void cPekDesktop::set_Label_Caption(int32_t i, const std::string& caption) { col
 
 void cPekDesktop::show_Palette() {
   fon_.hide();
+  if (!color_.shown()) color_.window()->position(0, 460);
   color_.show();
 }
 
@@ -79,6 +84,7 @@ void cPekDesktop::show_Fon(int32_t r, int32_t g, int32_t b) {
   fon_.set_Sample(r + 256 * g + 65536 * b);
   fon_.set_Back(r + 256 * g + 65536 * b);
   color_.hide();
+  if (!fon_.shown()) fon_.window()->position(340, 460);
   fon_.show();
 }
 
