@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 
@@ -52,7 +53,10 @@ public:
   bool fonShown = false;
   int32_t fonR = -1, fonG = -1, fonB = -1, sample = -1;
 
+  // Called as each preview is shown (the main flow may still be running).
+  std::function<void(int32_t n)> onShow;
   void show_Preview(int32_t n, const platform::cSurface& pic, const std::string& caption) override {
+    if (onShow) onShow(n);
     pics[n] = pic;
     captions[n] = caption;
     shown[n] = true;
@@ -241,4 +245,65 @@ TEST_F(PekWindows, ColourEditWritesNew2WithTheEditedColours) {
   EXPECT_NE(view.text.find("Изменённый тип2 сохранён=" + work.file("new2.pek") + " ("), std::string::npos);
   // The chosen output is still the automatic choice's file, not the edit.
   EXPECT_NE(read_File(work.file("a.bmp.pek")), read_File(work.file("new2.pek")));
+}
+
+// Before the end the handlers do nothing: the main flow still uses the
+// picture object. Transparency takes the smallest free code.
+TEST_F(PekWindows, EditorWaitsForTheEndAndTransparencyTakesAFreeCode) {
+  write_Picture(work.file("a.bmp"));
+  cTmpDir t(tmp.path());
+  cScriptView view;
+  cRecordingWindows w;
+  w.onShow = [&](int32_t n) {
+    if (n != 3 || w.h()->finished()) return;
+    w.h()->startColorEdit(w.pics[2].get_Pixel(0, 0));
+    w.h()->manual_Choice(2);
+    w.h()->saveEditedPicture();
+  };
+  TT d, expected;
+  view.script = [&] {
+    EXPECT_FALSE(w.h()->editing());
+    EXPECT_TRUE(box.texts.empty());
+    EXPECT_FALSE(w.shown[cPekWindows::kFormColor]);
+    cPekHandlers& h = *w.h();
+    d = decode_Pek(tmp.file("out.pek2"));
+    ASSERT_EQ(d.size(), 32u * 24u);
+    h.startColorEdit(d[0]);
+    const int32_t exact = w.labels[257].colour;
+    int32_t a = d[0];
+    if (a == exact) {
+      for (int32_t c : d)
+        if (c != exact) a = c;
+      h.startColorEdit(a);
+    }
+    // No transparent code yet: moving "transparency" elsewhere is an error.
+    h.applyColorEdit(258);
+    EXPECT_EQ(w.labels[256].caption, "258");
+    EXPECT_EQ(w.labels[256].colour, 12632512);
+    expected = d;
+    for (int32_t& c : expected)
+      if (c == a) c = 12632512;
+    for (int32_t i = 0; i < 32 * 24; ++i) ASSERT_EQ(w.pics[0].get_Pixel(i % 32, i / 32), expected[i]) << i;
+    h.saveEditedPicture();
+  };
+  EXPECT_EQ(pek_Main(work.file("a.bmp"), view, &w), 0) << view.text;
+  EXPECT_EQ(decode_Pek(work.file("new2.pek")), expected);
+}
+
+TEST_F(PekWindows, NothingPickedMovesNothingAndQuittingSavesNothing) {
+  write_Picture(work.file("a.bmp"));
+  cTmpDir t(tmp.path());
+  cScriptView view;
+  cRecordingWindows w;
+  view.script = [&] {
+    cPekHandlers& h = *w.h();
+    const TT d = decode_Pek(tmp.file("out.pek2"));
+    ASSERT_FALSE(d.empty());
+    h.startColorEdit(12632512);  // no label of that colour: nothing selected
+    h.applyColorEdit(3);
+    EXPECT_TRUE(box.texts.empty());
+    h.quit();  // closing preview 0 while editing: no new2.pek
+  };
+  EXPECT_EQ(pek_Main(work.file("a.bmp"), view, &w), 0) << view.text;
+  EXPECT_FALSE(std::filesystem::exists(work.file("new2.pek")));
 }
