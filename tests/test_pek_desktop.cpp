@@ -194,6 +194,11 @@ TEST_F(PekDesktop, ColourEditorWritesNew2WithTheEditedColours) {
   ASSERT_EQ(pal.size(), 1u);
   EXPECT_TRUE(find_Named("^[13]:[0-9]+$").empty());  // previews 1 and 3 hidden
   EXPECT_EQ(find_Named("^2:исправляем цвет$").size(), 1u);
+  // While the editor is open neither the log window nor preview 2 closes.
+  key(logId, "Escape");
+  key(p2, "Escape");
+  std::this_thread::sleep_for(500ms);
+  EXPECT_TRUE(child.running());
   const cShot ps = shot("pek_formcolor", pal[0]);
   const int32_t exact = ps.at(4 + 70 + 4, 16 * 20 + 8 + 4);  // label 257, off its caption
   ASSERT_NE(exact, a);
