@@ -263,6 +263,15 @@ TEST_F(PekRun, FailuresEndWithTheirMessageAndNoOutput) {
   EXPECT_TRUE(has(r.err, "error="));
   EXPECT_FALSE(fs::exists(work.file("cut.pek.bmp")));
 
+  // Eight close colours of an animation merge into one: types 1-3 have
+  // nothing to code. The run ends through the normal end: log written, status 1.
+  fs::copy_file(testsup::corpus("images/gif/pillow_star.gif"), work.file("star.gif"));
+  r = pek(work.file("star.gif"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "err color"));
+  EXPECT_FALSE(fs::exists(work.file("star.gif.pek")));
+  EXPECT_TRUE(has(text_Of(tmp.file("pek.log")), "после легкого усреднения осталось=1 цветов"));
+
   // No arguments: the help, and the run counts as failed (the window stays).
   r = pek("");
   EXPECT_EQ(r.status, 1);
