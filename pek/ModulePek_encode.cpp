@@ -120,12 +120,13 @@ bool cPekRun::candidate(int32_t tip, const BB& bytes) {
     if (tip != 1) size_Preview(tip, picW, picH, prefix + num(s));
     int32_t e = 0;
     const BB un = file.unzip_Auto(bytes, e);
-    if (e != 0) {
+    // A candidate that does not decode would measure as perfect: it fails the check too.
+    const TT decoded = e == 0 ? im.pek_to_bmp(un) : TT{};
+    if (decoded.empty()) {
       platform::msg("ошибка при проверке");
       fail();
       return false;
     }
-    const TT decoded = im.pek_to_bmp(un);
     if (tip == 1) {
       picW = im.get_w_Pic();
       picH = im.get_h_Pic();
