@@ -43,7 +43,8 @@ bool desktop_Built() {
 #endif
 }
 
-std::unique_ptr<iLogView> make_LogView() {
+std::unique_ptr<iLogView> make_LogView(const std::string& caption) {
+  (void)caption;  // only the window has one
 #ifdef SUITE_HAVE_FLTK
   const std::string forced = env("SUITE_VIEW");
   const bool fromTerminal = started_From_Terminal();
@@ -53,7 +54,7 @@ std::unique_ptr<iLogView> make_LogView() {
     fl_open_display(g_display);
     static cFltkMsgBox box;
     set_MsgBox(&box);
-    return std::make_unique<cFltkLogView>();
+    return std::make_unique<cFltkLogView>(caption);
   }
 #endif
   return std::make_unique<cTerminalLogView>();

@@ -19,8 +19,9 @@ eViewKind choose_View(const std::string& forced, bool displayUsable, bool fromTe
 bool started_From_Terminal();
 
 // The view for this run; with the window, message boxes become desktop
-// dialogs too. Asks the X server only when the rule needs to know.
-std::unique_ptr<iLogView> make_LogView();
+// dialogs too. Asks the X server only when the rule needs to know. The
+// caption is the log window's (each program has its own).
+std::unique_ptr<iLogView> make_LogView(const std::string& caption = "Brisk Архиватор круче RAR/7z");
 // Whether this build has the desktop windows at all.
 bool desktop_Built();
 

@@ -21,9 +21,11 @@ for t in build-fuzz/bin/fuzz_*; do
   name=$(basename "$t")
   mkdir -p "build-fuzz/corpus-$name"
   echo "fuzz: $name for ${secs}s"
+  seeds=()
+  [ -d "fuzz/corpus/$name" ] && seeds=("fuzz/corpus/$name")  # a target may have no committed seeds yet
   # New inputs go to build-fuzz/; the committed seeds of fuzz/corpus/ are read too.
   if ! "$t" -max_total_time="$secs" -max_len=4096 -rss_limit_mb=2048 -print_final_stats=0 \
-       -artifact_prefix="build-fuzz/$name-" "build-fuzz/corpus-$name" "fuzz/corpus/$name" >"build-fuzz/$name.log" 2>&1; then
+       -artifact_prefix="build-fuzz/$name-" "build-fuzz/corpus-$name" "${seeds[@]}" >"build-fuzz/$name.log" 2>&1; then
     echo "fuzz: $name FAILED"; tail -40 "build-fuzz/$name.log"; status=1
     # Kept where the replay test runs it: commit it with the fix.
     mkdir -p "fuzz/crashes/$name"

@@ -3,11 +3,15 @@
 set -euo pipefail
 need=()
 have() { dpkg -s "$1" >/dev/null 2>&1; }
-# libfltk1.3-dev: the desktop windows; xvfb, xdotool, x11-apps, imagemagick:
-# the window tests (a private X server, keys and clicks, screenshots);
-# uchardet: the detection benchmark compares with it.
-for p in build-essential cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev \
-         libfltk1.3-dev xvfb xdotool x11-apps imagemagick uchardet; do
+# Image libraries for the picture loader; imagemagick is the tests' independent decoder;
+# gifsicle, optipng, zopfli (zopflipng) and webp (cwebp) are the peers of bench/pek_vs_peers.
+# libfltk1.3-dev: the desktop windows; xvfb, xdotool, x11-apps: the window tests
+# (a private X server, keys and clicks, screenshots); uchardet: the detection
+# benchmark compares with it.
+for p in build-essential cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev pkg-config \
+         libgif-dev libpng-dev libjpeg62-turbo-dev libwebp-dev imagemagick \
+         gifsicle optipng zopfli webp python3 uchardet \
+         libfltk1.3-dev xvfb xdotool x11-apps; do
   have "$p" || need+=("$p")
 done
 if [ "${#need[@]}" -gt 0 ]; then
