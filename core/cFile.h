@@ -32,16 +32,23 @@ public:
   virtual void TellMsg(const std::string& sMsg) = 0;
 };
 
-// An object that reports progress lines to a registered callback (cFile;
-// pek's picture object has the same three methods).
+// An object that reports progress lines to a registered callback: cFile and
+// pek's picture object share this link.
 class cLogSource {
 public:
-  virtual bool AddObjectReference(CbClientClass* Caller) = 0;
-  virtual bool DropObjectReference(CbClientClass* Caller) = 0;
-  virtual bool setFlagLog(bool flagLog0) = 0;
+  bool AddObjectReference(CbClientClass* Caller);
+  bool DropObjectReference(CbClientClass* Caller);
+  bool setFlagLog(bool flagLog0);  // returns the former value
 
 protected:
   ~cLogSource() = default;
+  // Passes a line to the registered callback while logging is on.
+  void send_Msg(const std::string& sMsg);
+  bool flagLog = false;
+
+private:
+  CbClientClass* caller = nullptr;
+  bool flagConnected = false;
 };
 
 class cFile : public cLogSource {
@@ -51,9 +58,6 @@ public:
   cMassiv& massiv() { return m; }
 
   // ===================== Logging link =====================
-  bool AddObjectReference(CbClientClass* Caller) override;
-  bool DropObjectReference(CbClientClass* Caller) override;
-  bool setFlagLog(bool flagLog0) override;
   bool setFlagLogPmd(bool flagLogPmd0);
 
   // ===================== Files, names, folders =====================
@@ -159,7 +163,6 @@ public:
   BB unzip_RLE(const BB& bb);
 
 private:
-  void send_Msg(const std::string& sMsg);
   // Decoder fronts: vErr = 0, and for empty input the message, -1 and true.
   bool empty_Container(const BB& bb_in, int32_t& vErr);
   // vErr = -3 when byte 1 is not the checksum of bytes 2.. (decoding goes on).
@@ -174,9 +177,6 @@ private:
   bool temp_Refused(const std::string& nameFile);
 
   cMassiv m;
-  CbClientClass* caller = nullptr;
-  bool flagConnected = false;
-  bool flagLog = false;
   bool flagLogPmd = false;
   // Locks held by lock_Target, by target name (shared: a copy of the object
   // does not release them twice).

@@ -5,17 +5,14 @@
 
 #include "ModuleTextPre_flow.h"
 #include "platform/desktop.h"
+#include "platform/env.h"
 #include "platform/msg_box.h"
 
 int main(int argc, char** argv) {
   platform::set_ProgramName("nox");
-  std::string line;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) line += ' ';
-    line += argv[i];
-  }
+  const std::string line = platform::command_Line(argc, argv);
   // A desktop window unless started from a terminal (SUITE_VIEW forces either).
   std::unique_ptr<platform::iLogView> view = platform::make_LogView();
   // The arguments come split already: the last one is the path, blanks and all.
-  return nox_Main(line, *view, argc > 1 ? argv[argc - 1] : "");
+  return nox_Main(line, *view, platform::last_Arg(argc, argv));
 }

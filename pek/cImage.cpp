@@ -1,4 +1,4 @@
-// Creation, the log link, colour values, derived sizes and the channel order.
+// Creation, colour values, derived sizes and the channel order.
 #include "cImage.h"
 
 #include <cstdio>
@@ -8,30 +8,6 @@
 using platform::msg;
 
 cImage::cImage() : tabPal(kTabCount * kTabSize, 0) {}
-
-bool cImage::AddObjectReference(CbClientClass* Caller) {
-  caller = Caller;
-  flagConnected = (caller != nullptr);
-  return flagConnected;
-}
-
-bool cImage::DropObjectReference(CbClientClass* Caller) {
-  if (Caller == nullptr || Caller != caller) return false;
-  flagConnected = false;
-  caller = nullptr;
-  return true;
-}
-
-bool cImage::setFlagLog(bool flagLog0) {
-  bool old = flagLog;
-  flagLog = flagLog0;
-  return old;
-}
-
-void cImage::send_Msg(const std::string& sMsg) {
-  if (sMsg.empty() || !flagLog || !flagConnected || caller == nullptr) return;
-  caller->TellMsg(sMsg);
-}
 
 int32_t cImage::rgb_to_N24(int32_t& r, int32_t& g, int32_t& b) {
   r = m.clamp(r, 0, 255);

@@ -45,10 +45,7 @@ public:
   cFile& file() { return f; }
   cMassiv& massiv() { return m; }
 
-  // ===================== Log link (cImage.cpp) =====================
-  bool AddObjectReference(CbClientClass* Caller) override;
-  bool DropObjectReference(CbClientClass* Caller) override;
-  bool setFlagLog(bool flagLog0) override;  // returns the former value
+  // The log link (AddObjectReference, DropObjectReference, setFlagLog) is cLogSource's.
 
   // ===================== Colour values and sizes (cImage.cpp) =====================
   // Clamps r, g, b to 0..255 in place.
@@ -284,15 +281,11 @@ private:
   // End of the PEK format block.
 
 private:
-  void send_Msg(const std::string& sMsg);
   bool load_Tables();
   void save_Strip(const TT& colours, const std::string& nameBase);
 
   cMassiv m;
   cFile f;
-  CbClientClass* caller = nullptr;
-  bool flagConnected = false;
-  bool flagLog = false;
 
   TT tabPal;                // 16 x 256 table colours
   bool flagTabPal = false;  // tables loaded

@@ -5,6 +5,7 @@
 
 #include "ModulePek.h"
 #include "platform/desktop.h"
+#include "platform/env.h"
 #include "platform/msg_box.h"
 
 #ifdef PEK_HAVE_WINDOWS
@@ -16,11 +17,7 @@ int main(int argc, char** argv) {
   // Messages and the per-user setting go under the executable's name.
   std::string self = argc > 0 ? argv[0] : "pek";
   platform::set_ProgramName(self.substr(self.rfind('/') + 1));
-  std::string line;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) line += ' ';
-    line += argv[i];
-  }
+  const std::string line = platform::command_Line(argc, argv);
   // A desktop window unless started from a terminal (SUITE_VIEW forces either);
   // with it come the preview windows and the colour editor.
   std::unique_ptr<platform::iLogView> view = platform::make_LogView("Pek конвертер картинок в pek и обратно в bmp");

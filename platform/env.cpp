@@ -13,6 +13,17 @@
 extern char** environ;
 
 namespace platform {
+
+std::string command_Line(int argc, char** argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) line += ' ';
+    line += argv[i];
+  }
+  return line;
+}
+
+std::string last_Arg(int argc, char** argv) { return argc > 1 ? argv[argc - 1] : ""; }
 namespace {
 
 std::string with_Slash(std::string s) {

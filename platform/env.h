@@ -7,6 +7,12 @@
 
 namespace platform {
 
+// The command line as the programs read it: the arguments after the program's
+// name joined by single blanks (the path, the last argument, may hold blanks).
+std::string command_Line(int argc, char** argv);
+// The last argument whole ("" without arguments): the path to work on.
+std::string last_Arg(int argc, char** argv);
+
 // $TMPDIR, else $TMP, else $tmp, else /tmp; always ends in "/".
 std::string temp_Folder();
 // Folder of the running executable, ending in "/".

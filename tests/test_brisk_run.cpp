@@ -7,15 +7,11 @@
 
 using testsup::cRun;
 using testsup::read_File;
+using testsup::text_Of;
 using testsup::run_Program;
 using testsup::write_File;
 
 namespace {
-
-std::string text_Of(const std::string& path) {
-  BB b = read_File(path);
-  return std::string(b.begin(), b.end());
-}
 
 bool exists(const std::string& p) { return std::filesystem::exists(p); }
 

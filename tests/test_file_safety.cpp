@@ -21,14 +21,10 @@ namespace fs = std::filesystem;
 using platform::cScopedMsgCapture;
 using testsup::cRun;
 using testsup::read_File;
+using testsup::text_Of;
 using testsup::write_File;
 
 namespace {
-
-std::string text_Of(const std::string& path) {
-  BB b = read_File(path);
-  return std::string(b.begin(), b.end());
-}
 
 bool exists(const std::string& p) {
   struct stat st {};

@@ -17,6 +17,8 @@
 #include "platform/log_view_fltk.h"
 #include "platform/msg_box_fltk.h"
 #include "support/test_support.h"
+
+using testsup::text_Of;
 #include "support/x_display.h"
 
 using namespace std::chrono_literals;
@@ -199,11 +201,6 @@ TEST_F(LogWindow, EscClosesAFinishedIdleWindow) {
 // ------------------------------------------------------------------ brisk runs
 
 namespace {
-
-std::string text_Of(const std::string& path) {
-  BB b = testsup::read_File(path);
-  return std::string(b.begin(), b.end());
-}
 
 void replace_All(std::string& s, const std::string& from, const std::string& to) {
   for (size_t p = 0; (p = s.find(from, p)) != std::string::npos; p += to.size()) s.replace(p, from.size(), to);

@@ -18,15 +18,11 @@
 
 namespace fs = std::filesystem;
 using testsup::read_File;
+using testsup::text_Of;
 using testsup::run_Program;
 using testsup::write_File;
 
 namespace {
-
-std::string text_Of(const std::string& path) {
-  BB b = read_File(path);
-  return std::string(b.begin(), b.end());
-}
 
 // The files scripts/make_dict.sh did not train on.
 const char* kMeasuring[] = {

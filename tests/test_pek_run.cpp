@@ -14,15 +14,11 @@
 namespace fs = std::filesystem;
 using testsup::cRun;
 using testsup::read_File;
+using testsup::text_Of;
 using testsup::run_Program;
 using testsup::write_File;
 
 namespace {
-
-std::string text_Of(const std::string& path) {
-  const BB b = read_File(path);
-  return std::string(b.begin(), b.end());
-}
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 

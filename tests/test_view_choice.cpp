@@ -5,6 +5,8 @@
 
 #include "platform/desktop.h"
 #include "support/test_support.h"
+
+using testsup::text_Of;
 #include "support/x_display.h"
 
 using platform::choose_View;
@@ -37,11 +39,6 @@ TEST(ViewChoice, WithoutADisplayTheRunStaysAsBefore) {
 }
 
 namespace {
-
-std::string text_Of(const std::string& path) {
-  BB b = testsup::read_File(path);
-  return std::string(b.begin(), b.end());
-}
 
 // The value of `key=` in a desktop entry ("" when absent).
 std::string entry_Value(const std::string& entry, const std::string& key) {

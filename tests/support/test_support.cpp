@@ -36,6 +36,11 @@ BB read_File(const std::string& path) {
   return BB(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
+std::string text_Of(const std::string& path) {
+  const BB b = read_File(path);
+  return std::string(b.begin(), b.end());
+}
+
 void write_File(const std::string& path, const BB& data) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
   f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));

@@ -15,6 +15,8 @@ std::string corpus(const std::string& rel);
 // Whole file as bytes (empty when absent).
 BB read_File(const std::string& path);
 void write_File(const std::string& path, const BB& data);
+// Whole file as text, byte for byte (empty when absent).
+std::string text_Of(const std::string& path);
 // Deterministic pseudo-random bytes.
 BB random_Bytes(size_t n, uint32_t seed);
 
