@@ -62,7 +62,8 @@ void cPekRun::show_Preview(int32_t n) {
   win->show_Preview(n, p.box.surface(), p.caption);
 }
 
-int pek_Main(const std::string& commandLine, platform::iLogView& view, cPekWindows* windows) {
+int pek_Main(const std::string& commandLine, platform::iLogView& view, cPekWindows* windows,
+             const std::string& pathArg) {
   cPekRun run(view, windows);
-  return run.run(commandLine);
+  return run.run(commandLine, pathArg);
 }

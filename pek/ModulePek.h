@@ -13,4 +13,7 @@ class cPekWindows;
 // 0 when the run succeeded, 1 when it failed. Returns once the log window has
 // closed (at once when nobody can watch it). `windows` shows the previews
 // and the colour editor (none: the terminal view).
-int pek_Main(const std::string& commandLine, platform::iLogView& view, cPekWindows* windows = nullptr);
+// pathArg: the input path as one argument (it may hold blanks); "" takes the
+// text after the command line's last blank.
+int pek_Main(const std::string& commandLine, platform::iLogView& view, cPekWindows* windows = nullptr,
+             const std::string& pathArg = "");

@@ -24,8 +24,9 @@ int main(int argc, char** argv) {
 #ifdef PEK_HAVE_WINDOWS
   if (dynamic_cast<platform::cFltkLogView*>(view.get())) {
     cPekDesktop windows;
-    return pek_Main(line, *view, &windows);
+    return pek_Main(line, *view, &windows, platform::last_Arg(argc, argv));
   }
 #endif
-  return pek_Main(line, *view);
+  // The arguments come split already: the last one is the path, blanks and all.
+  return pek_Main(line, *view, nullptr, platform::last_Arg(argc, argv));
 }

@@ -318,6 +318,22 @@ TEST(NoxRun, ScriptsGoBesideTheTextAndComeBackAsLinks) {
   EXPECT_NE(t.log.find("нет файла рядом=" + dir.file("back/pag-1.js")), std::string::npos);
 }
 
+TEST(NoxRun, APathWithBlanksIsTheOneFileNamed) {
+  // The last argument is the path whole: "my text.txt", not "./text.txt".
+  testsup::cScratch dir;
+  const std::string text = "Жили-были дед да баба. Была у них курочка Ряба.";
+  write_File(dir.file("my text.txt"), BB(text.begin(), text.end()));
+  write_File(dir.file("text.txt"), BB(text.begin(), text.end()));
+  auto r = testsup::run_Words("nox", {dir.file("my text.txt")}, dir.path(), dir.path());
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(fs::exists(dir.file("my text.txt.pi1")));
+  EXPECT_FALSE(fs::exists(dir.file("text.txt.pi1")));
+  fs::remove(dir.file("my text.txt"));
+  r = testsup::run_Words("nox", {dir.file("my text.txt.pi1")}, dir.path(), dir.path());
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(fs::exists(dir.file("my text.txt")));
+}
+
 TEST(NoxRun, DamagedAndForeignArchivesFail) {
   testsup::cScratch dir;
   const std::string text = "Жили-были дед да баба. Была у них курочка Ряба.";

@@ -122,6 +122,19 @@ TEST_F(PekRun, StillPicturesOfEveryKindComeBackWithinTheLimit) {
   EXPECT_TRUE(has(l, "сохраняю пока в bmp24: " + work.file("hopper.jpg.pek.bmp")));
 }
 
+TEST_F(PekRun, APathWithBlanksIsTheOneFileNamed) {
+  // The last argument is the path whole: "my logo.gif", not "./logo.gif".
+  fs::copy_file(testsup::corpus("images/gif/kolibri_logo.gif"), work.file("my logo.gif"));
+  fs::copy_file(testsup::corpus("images/gif/kolibri_logo.gif"), work.file("logo.gif"));
+  cRun r = testsup::run_Words("pek", {"-off", work.file("my logo.gif")}, tmp.path(), work.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(tmp.file("pek_out/my logo.gif.pek")));
+  EXPECT_FALSE(fs::exists(tmp.file("pek_out/logo.gif.pek")));
+  r = testsup::run_Words("pek", {tmp.file("pek_out/my logo.gif.pek")}, tmp.path(), work.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(tmp.file("pek_out/my logo.gif.pek.bmp")));
+}
+
 TEST_F(PekRun, MaxQualityKeepsTheColoursCloser) {
   fs::copy_file(testsup::corpus("images/png/kolibri_img_02.png"), work.file("img.png"));
   round_Trip_Local("img.png");
