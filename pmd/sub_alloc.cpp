@@ -179,13 +179,11 @@ uint32_t cSubAlloc::alloc_Rare(int indx) {
   return 0;
 }
 
-uint32_t cSubAlloc::expand_Units(uint32_t p, uint32_t oldNU) {
-  int i0 = units2Indx_[oldNU - 1], i1 = units2Indx_[oldNU];
-  if (i0 == i1) return p;
+uint32_t cSubAlloc::move_Units(uint32_t p, uint32_t oldNU) {
   uint32_t q = alloc_Units(oldNU + 1);
   if (q) {
-    std::memcpy(base_ + q, base_ + p, oldNU * kUnitSize);
-    push(p, i0);
+    copy_Units(q, p, oldNU);
+    push(p, units2Indx_[oldNU - 1]);
   }
   return q;
 }
@@ -195,7 +193,7 @@ uint32_t cSubAlloc::shrink_Units(uint32_t p, uint32_t oldNU, uint32_t newNU) {
   if (i0 == i1) return p;
   if (freeHead_[i1]) {
     uint32_t q = pop(i1);
-    std::memcpy(base_ + q, base_ + p, newNU * kUnitSize);
+    copy_Units(q, p, newNU);
     push(p, i0);
     return q;
   }

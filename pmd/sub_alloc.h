@@ -49,8 +49,11 @@ public:
     return alloc_Rare(i);
   }
   // Grows a block of `oldNU` units by one unit; 0 when out of memory (the old
-  // block is then untouched).
-  uint32_t expand_Units(uint32_t p, uint32_t oldNU);
+  // block is then untouched). Most often the block's class has room already.
+  uint32_t expand_Units(uint32_t p, uint32_t oldNU) {
+    if (units2Indx_[oldNU - 1] == units2Indx_[oldNU]) return p;
+    return move_Units(p, oldNU);
+  }
   uint32_t shrink_Units(uint32_t p, uint32_t oldNU, uint32_t newNU);
   void free_Units(uint32_t p, uint32_t nu) { push(p, units2Indx_[nu - 1]); }
 
@@ -85,6 +88,13 @@ private:
     freeHead_[i] = p;
   }
   uint32_t alloc_Rare(int i);
+  uint32_t move_Units(uint32_t p, uint32_t oldNU);
+  // Copies whole units (blocks are small: a loop beats a library call).
+  void copy_Units(uint32_t to, uint32_t from, uint32_t nu) {
+    uint8_t* d = base_ + to;
+    const uint8_t* s = base_ + from;
+    for (; nu; --nu, d += kUnitSize, s += kUnitSize) __builtin_memcpy(d, s, kUnitSize);
+  }
   void split_Block(uint32_t p, int oldIndx, int newIndx);
   void glue_Free_Blocks();
 
