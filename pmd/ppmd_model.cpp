@@ -602,7 +602,9 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   cState* const first = p + i;
   // Up to the symbol, mask every symbol on the way (needed if this context
   // escapes); after it the mask no longer matters, as a hit starts a new one.
-  const int8_t* live = reinterpret_cast<const int8_t*>(charMask_);  // -1 or 0
+  // Mask bytes read as signed: -1 or 0 (read through the member, which keeps
+  // the scans free of a spilled pointer).
+  auto live = [this](uint32_t c) -> int32_t { return static_cast<int8_t>(charMask_[c]); };
   uint32_t lo = 0, total = 0;
   int unmasked = 0;
   cState* hit = nullptr;
@@ -610,7 +612,7 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   for (; q != end; ++q) {
     const uint32_t c = q->sym;
     if (c == static_cast<uint32_t>(sym)) break;  // never a masked one
-    const int32_t m = live[c];
+    const int32_t m = live(c);
     charMask_[c] = 0;
     total += q->freq & static_cast<uint32_t>(m);
     unmasked -= m;
@@ -619,12 +621,12 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
     hit = q;
     lo = total;
     for (uint32_t pairs = static_cast<uint32_t>(end - q) >> 1; pairs; --pairs, q += 2) {
-      const int32_t m0 = live[q[0].sym], m1 = live[q[1].sym];
+      const int32_t m0 = live(q[0].sym), m1 = live(q[1].sym);
       total += (q[0].freq & static_cast<uint32_t>(m0)) + (q[1].freq & static_cast<uint32_t>(m1));
       unmasked -= m0 + m1;
     }
     if (q != end) {
-      const int32_t m = live[q->sym];
+      const int32_t m = live(q->sym);
       total += q->freq & static_cast<uint32_t>(m);
       unmasked -= m;
     }
@@ -790,12 +792,12 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   cState* cand[256];  // the unmasked symbols in order
   cand[0] = p + i;
   // Mask bytes read as signed: -1 for a possible symbol, 0 for a masked one.
-  const int8_t* live = reinterpret_cast<const int8_t*>(charMask_);
+  auto live = [this](uint32_t c) -> int32_t { return static_cast<int8_t>(charMask_[c]); };
   ptrdiff_t n = 1;
   uint32_t total = p[i].freq;
   cState* q = p + i + 1;
   for (uint32_t pairs = (ns - i - 1) >> 1; pairs; --pairs, q += 2) {  // contexts here are often large
-    const ptrdiff_t m0 = live[q[0].sym], m1 = live[q[1].sym];
+    const ptrdiff_t m0 = live(q[0].sym), m1 = live(q[1].sym);
     cand[n] = q;
     n -= m0;
     cand[n] = q + 1;
@@ -803,7 +805,7 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
     total += (q[0].freq & static_cast<uint32_t>(m0)) + (q[1].freq & static_cast<uint32_t>(m1));
   }
   if (q != p + ns) {
-    const ptrdiff_t m = live[q->sym];
+    const ptrdiff_t m = live(q->sym);
     cand[n] = q;
     n -= m;
     total += q->freq & static_cast<uint32_t>(m);
