@@ -22,9 +22,13 @@ constexpr uint8_t kExpEscape[16] = {25, 14, 9, 7, 5, 5, 4, 4, 4, 3, 3, 3, 2, 2, 
 
 inline uint32_t bin_Mean(uint32_t summ) { return (summ + (1u << (kPeriodBits - 2))) >> kPeriodBits; }
 
-// Symbol `sym` in a symbol array of `n` entries, or nullptr.
+// Symbol `sym` in a symbol array of n >= 2 entries, or nullptr. Arrays are
+// sorted by falling frequency, so the symbol is most often one of the first
+// two: those are looked at before the loop.
 inline cState* find_Sym(cState* p, uint32_t n, uint8_t sym) {
-  uint32_t i = 0;
+  if (p[0].sym == sym) return p;
+  if (p[1].sym == sym) return p + 1;
+  uint32_t i = 2;
   for (; i + 4 <= n; i += 4) {  // one bound check per four symbols
     if (p[i].sym == sym) return p + i;
     if (p[i + 1].sym == sym) return p + i + 1;
