@@ -451,6 +451,26 @@ inline void cModel::found_Masked(cState* p) {
   runLength_ = initRL_;
 }
 
+// After an escape: down the suffixes to one with more symbols than are
+// masked; false past the root. Walks in locals, storing the model state once.
+inline bool cModel::to_Unmasked_Suffix() {
+  cContext* mc = minCtx_;
+  int fall = orderFall_;
+  const uint32_t masked = static_cast<uint32_t>(numMasked_);
+  bool ok = true;
+  do {
+    ++fall;
+    if (!mc->suffix) {
+      ok = false;
+      break;
+    }
+    mc = ctx(mc->suffix);
+  } while (mc->numStats <= masked);
+  minCtx_ = mc;
+  orderFall_ = fall;
+  return ok;
+}
+
 // ---- encoder side ----
 
 // 256 * ln(x) for any 32-bit x >= 1: a table up to 4095, beyond it shifted.
@@ -671,11 +691,7 @@ inline bool cModel::enc_Symbol(cRangeEncoder& rc, int sym) {
   while (!ok) {
     bool coded = false;
     while (!coded) {
-      do {
-        ++orderFall_;
-        if (!minCtx_->suffix) return false;
-        minCtx_ = ctx(minCtx_->suffix);
-      } while (minCtx_->numStats <= numMasked_);
+      if (!to_Unmasked_Suffix()) return false;
       ok = enc_Masked(rc, sym, coded);
     }
   }
@@ -864,11 +880,7 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
     while (sym == -1) {
       bool coded = false;
       while (!coded) {
-        do {
-          ++orderFall_;
-          if (!minCtx_->suffix) return n;  // the end mark
-          minCtx_ = ctx(minCtx_->suffix);
-        } while (minCtx_->numStats <= numMasked_);
+        if (!to_Unmasked_Suffix()) return n;  // the end mark
         sym = dec_Masked(rc, coded);
       }
     }

@@ -125,6 +125,7 @@ private:
   void found_First(cState* p, bool top);
   void found_Masked(cState* p);
   void clear_Mask();
+  bool to_Unmasked_Suffix();
 
   // Encoder side and decoder side of each coding step; false on escape.
   bool enc_Symbol(cRangeEncoder& rc, int sym);
