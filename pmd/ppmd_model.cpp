@@ -451,6 +451,14 @@ inline void cModel::found_Masked(cState* p) {
   runLength_ = initRL_;
 }
 
+// Unmasked symbols of the current (masked) context, for the escape estimate
+// and the refinement class: its symbols less the masked ones. Every masked
+// symbol is in this context too (a context's symbols are a subset of its
+// suffix's: symbols are only dropped from contexts of the maximal order,
+// which have none below them), so this is the exact count without counting
+// in the scans. Both sides use it, so they agree on any input.
+inline int cModel::unmasked_Here() const { return static_cast<int>(minCtx_->numStats) - numMasked_; }
+
 // After an escape: down the suffixes to one with more symbols than are
 // masked; false past the root. Walks in locals, storing the model state once.
 inline bool cModel::to_Unmasked_Suffix() {
@@ -630,7 +638,6 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   // the scans free of a spilled pointer).
   auto live = [this](uint32_t c) -> int32_t { return static_cast<int8_t>(charMask_[c]); };
   uint32_t lo = 0, total = 0;
-  int unmasked = 0;
   cState* hit = nullptr;
   cState *q = first, *const end = p + ns;
   for (; q != end; ++q) {
@@ -639,7 +646,6 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
     const int32_t m = live(c);
     charMask_[c] = 0;
     total += q->freq & static_cast<uint32_t>(m);
-    unmasked -= m;
   }
   if (q != end) {
     hit = q;
@@ -647,14 +653,13 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
     for (uint32_t pairs = static_cast<uint32_t>(end - q) >> 1; pairs; --pairs, q += 2) {
       const int32_t m0 = live(q[0].sym), m1 = live(q[1].sym);
       total += (q[0].freq & static_cast<uint32_t>(m0)) + (q[1].freq & static_cast<uint32_t>(m1));
-      unmasked -= m0 + m1;
     }
     if (q != end) {
       const int32_t m = live(q->sym);
       total += q->freq & static_cast<uint32_t>(m);
-      unmasked -= m;
     }
   }
+  const int unmasked = unmasked_Here();
   uint32_t escFreq;
   cSee* see = esc_Context(unmasked, escFreq);
   const uint32_t all = total + escFreq;
@@ -830,7 +835,8 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
     n -= m;
     total += q->freq & static_cast<uint32_t>(m);
   }
-  const int unmasked = static_cast<int>(n);
+  const int found = static_cast<int>(n);
+  const int unmasked = unmasked_Here();
   uint32_t escFreq;
   cSee* see = esc_Context(unmasked, escFreq);
   const uint32_t all = total + escFreq;
@@ -867,7 +873,7 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   }
   rc.decode(total - f0, escFreq);
   see->summ = static_cast<uint16_t>(see->summ + all);
-  for (int k = 0; k < unmasked; ++k) charMask_[cand[k]->sym] = 0;
+  for (int k = 0; k < found; ++k) charMask_[cand[k]->sym] = 0;
   numMasked_ += unmasked;
   return -1;
 }

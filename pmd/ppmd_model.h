@@ -126,6 +126,7 @@ private:
   void found_Masked(cState* p);
   void clear_Mask();
   bool to_Unmasked_Suffix();
+  int unmasked_Here() const;
 
   // Encoder side and decoder side of each coding step; false on escape.
   bool enc_Symbol(cRangeEncoder& rc, int sym);
