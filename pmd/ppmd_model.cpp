@@ -285,17 +285,24 @@ uint32_t cModel::create_Successors(bool skip, cState* p1) {
   } else {
     up.freq = pc->u.one.freq;
   }
+  // Each new context is one symbol count, one state and its suffix: the
+  // first two go in as one 8-byte word.
+  cContext head;
+  head.numStats = 1;
+  head.u.one = up;
+  uint64_t word;
+  std::memcpy(&word, &head, sizeof(word));
+  uint32_t suffix = off(pc);
   do {
     uint32_t c = alloc_.alloc_Context();
     if (!c) return 0;
     cContext* nc = ctx(c);
-    nc->numStats = 1;
-    nc->u.one = up;
-    nc->suffix = off(pc);
+    std::memcpy(nc, &word, sizeof(word));
+    nc->suffix = suffix;
     ps[--n]->set_Succ(c);
-    pc = nc;
+    suffix = c;
   } while (n);
-  return off(pc);
+  return suffix;
 }
 
 bool cModel::update_Model() {
