@@ -62,8 +62,10 @@ public:
   uint32_t unitsStart() const { return unitsStart_; }
   // Appends a byte; false when the text area is full.
   bool put_Text(uint8_t b) {
-    base_[text_++] = b;
-    return text_ < unitsStart_;
+    const uint32_t t = text_;  // read before the byte store, which may alias it
+    base_[t] = b;
+    text_ = t + 1;
+    return t + 1 < unitsStart_;
   }
   void unput_Text() { --text_; }
 
