@@ -821,28 +821,18 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   while (i < ns && charMask_[p[i].sym] == 0) ++i;
   coded = i < ns;
   if (!coded) return -1;
-  cState* cand[256];  // the unmasked symbols in order
-  cand[0] = p + i;
+  cState* const first = p + i;
+  cState* const end = p + ns;
   // Mask bytes read as signed: -1 for a possible symbol, 0 for a masked one.
   auto live = [this](uint32_t c) -> int32_t { return static_cast<int8_t>(charMask_[c]); };
-  ptrdiff_t n = 1;
-  uint32_t total = p[i].freq;
-  cState* q = p + i + 1;
-  for (uint32_t pairs = (ns - i - 1) >> 1; pairs; --pairs, q += 2) {  // contexts here are often large
-    const ptrdiff_t m0 = live(q[0].sym), m1 = live(q[1].sym);
-    cand[n] = q;
-    n -= m0;
-    cand[n] = q + 1;
-    n -= m1;
-    total += (q[0].freq & static_cast<uint32_t>(m0)) + (q[1].freq & static_cast<uint32_t>(m1));
-  }
-  if (q != p + ns) {
-    const ptrdiff_t m = live(q->sym);
-    cand[n] = q;
-    n -= m;
-    total += q->freq & static_cast<uint32_t>(m);
-  }
-  const int found = static_cast<int>(n);
+  // Two passes, as the encoder's: the sum of the unmasked frequencies, then,
+  // once the count is known, up to the symbol it falls on (mostly one of the
+  // first few, the frequent ones being at the front).
+  uint32_t total = first->freq;
+  cState* q = first + 1;
+  for (uint32_t pairs = static_cast<uint32_t>(end - q) >> 1; pairs; --pairs, q += 2)  // contexts here are often large
+    total += (q[0].freq & static_cast<uint32_t>(live(q[0].sym))) + (q[1].freq & static_cast<uint32_t>(live(q[1].sym)));
+  if (q != end) total += q->freq & static_cast<uint32_t>(live(q->sym));
   const int unmasked = unmasked_Here();
   uint32_t escFreq;
   cSee* see = esc_Context(unmasked, escFreq);
@@ -850,28 +840,31 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   // Refined: first unmasked symbol or not, then the others and the escape;
   // plain: all of them in one interval.
   uint32_t f0 = 0, rest = all;
-  int k = 0;
+  cState* from = first;
   if (masked_.take()) {
-    f0 = cand[0]->freq;
+    f0 = first->freq;
     const cRefined r = masked_Refine(f0, all, unmasked);
     const int bit = rc.decode_Bit15(r.p);
     apm_Update(r, bit);
     account(masked_, r, all, bit);
     if (bit == 0) {
       see->hit();
-      int sym = cand[0]->sym;
-      found_Masked(cand[0]);
+      int sym = first->sym;
+      found_Masked(first);
       return sym;
     }
     rest = all - f0;
-    k = 1;
+    from = first + 1;
   }
   const uint32_t count = rc.threshold(rest);
   if (count >= rest) return -2;
   if (count < total - f0) {
+    // Masked symbols add nothing, so the sum first exceeds the count at an
+    // unmasked one, before the end (count < the unmasked sum from here).
     uint32_t hi = 0;
-    while ((hi += cand[k]->freq) <= count) ++k;
-    cState* hit = cand[k];
+    cState* hit = from;
+    for (;; ++hit)
+      if ((hi += hit->freq & static_cast<uint32_t>(live(hit->sym))) > count) break;
     rc.decode(hi - hit->freq, hit->freq);
     see->hit();
     int sym = hit->sym;
@@ -880,7 +873,7 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   }
   rc.decode(total - f0, escFreq);
   see->summ = static_cast<uint16_t>(see->summ + all);
-  for (int k = 0; k < found; ++k) charMask_[cand[k]->sym] = 0;
+  for (q = first; q != end; ++q) charMask_[q->sym] = 0;
   numMasked_ += unmasked;
   return -1;
 }
