@@ -104,3 +104,33 @@ TEST(PmdAlloc, RandomRequestsKeepBlocksApartAndReuseFreedMemory) {
     EXPECT_GT(big * 128 * pmd::kUnitSize, (1u << 20) / 2);
   }
 }
+
+// Growing a block by one unit: within its size class it stays where it is;
+// past the class's size its units move whole into a block of the next class,
+// and the old block is the next one handed out of its class. The classes are
+// 1-4 units in steps of 1, then steps of 2, 3 and 4 up to 128.
+TEST(PmdAlloc, GrowingMovesWholeUnitsOnlyPastTheClassSize) {
+  std::vector<bool> classSize(129, false);
+  for (uint32_t n = 1, i = 0; n <= 128; ++i) {
+    classSize[n] = true;
+    n += i < 3 ? 1 : i < 7 ? 2 : i < 11 ? 3 : 4;
+  }
+  pmd::cSubAlloc a;
+  ASSERT_TRUE(a.create(1u << 20));
+  a.reset();
+  for (uint32_t nu = 1; nu < 128; ++nu) {
+    const uint32_t p = a.alloc_Units(nu);
+    ASSERT_NE(p, 0u);
+    uint8_t* b = a.base() + p;
+    for (uint32_t i = 0; i < nu * pmd::kUnitSize; ++i) b[i] = static_cast<uint8_t>((i * 7 + nu) & 0x7F);
+    const uint32_t q = a.expand_Units(p, nu);
+    ASSERT_NE(q, 0u) << nu;
+    EXPECT_EQ(q != p, classSize[nu]) << nu << " units";
+    const uint8_t* c = a.base() + q;
+    for (uint32_t i = 0; i < nu * pmd::kUnitSize; ++i)
+      ASSERT_EQ(c[i], static_cast<uint8_t>((i * 7 + nu) & 0x7F)) << nu << " units, byte " << i;
+    if (q != p) {
+      EXPECT_EQ(a.alloc_Units(nu), p) << "the old block of " << nu << " units was not reused";
+    }
+  }
+}
