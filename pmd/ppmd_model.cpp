@@ -461,9 +461,9 @@ inline void cModel::found_Masked(cState* p) {
 // Unmasked symbols of the current (masked) context, for the escape estimate
 // and the refinement class: its symbols less the masked ones. Every masked
 // symbol is in this context too (a context's symbols are a subset of its
-// suffix's: symbols are only dropped from contexts of the maximal order,
-// which have none below them), so this is the exact count without counting
-// in the scans. Both sides use it, so they agree on any input.
+// suffix's: rescaling drops symbols only from contexts of the maximal order,
+// which are no context's suffix), so this is the exact count without
+// counting in the scans. Both sides use it, so they agree on any input.
 inline int cModel::unmasked_Here() const { return static_cast<int>(minCtx_->numStats) - numMasked_; }
 
 // After an escape: down the suffixes to one with more symbols than are
