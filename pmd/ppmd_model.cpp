@@ -156,7 +156,8 @@ void cModel::restart() {
   for (auto& row : apmMasked_) std::memcpy(row, t.apmRow, sizeof(row));
   for (auto& row : apmTop_) std::memcpy(row, t.apmRow, sizeof(row));
   for (int i = 0; i < 25; ++i)
-    for (int k = 0; k < 16; ++k) see_[i][k] = {static_cast<uint16_t>((5 * i + 10) << (kPeriodBits - 4)), kPeriodBits - 4, 4};
+    for (int k = 0; k < 64; ++k) see_[i][k] = {static_cast<uint16_t>((5 * i + 10) << (kPeriodBits - 4)), kPeriodBits - 4, 4};
+  prevEsc_ = hiBits2_ = 0;
 }
 
 // Stable sort of `n` states by falling frequency, all frequencies <= top.
@@ -389,6 +390,7 @@ bool cModel::update_Model() {
 }
 
 void cModel::next_Context() {
+  hiBits2_ = hiBitsFlag_;
   hiBitsFlag_ = hb2Flag_[found_->sym];
   uint32_t s = found_->succ();
   if (orderFall_ == 0 && s >= alloc_.unitsStart()) {
@@ -417,8 +419,10 @@ cSee* cModel::esc_Context(int diff, uint32_t& escFreq) {
   cContext* mc = minCtx_;
   if (mc->numStats != 256 && mc->suffix) {
     int ns = mc->numStats;
-    cSee* s = &see_[ns2Indx_[diff - 1]][(diff < ctx(mc->suffix)->numStats - ns) +
-                                        2 * (mc->u.m.summFreq < 11 * ns) + 4 * (numMasked_ > diff) + hiBitsFlag_];
+    // Besides the context's own figures: the classes of the last two bytes and
+    // whether the last one escaped too (escapes come in runs).
+    cSee* s = &see_[ns2Indx_[diff - 1]][(diff < ctx(mc->suffix)->numStats - ns) + 2 * (mc->u.m.summFreq < 11 * ns) +
+                                        4 * (numMasked_ > diff) + hiBitsFlag_ + 2 * hiBits2_ + 32 * prevEsc_];
     escFreq = s->mean();
     return s;
   }
@@ -662,6 +666,7 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
 // when it escaped past the root, which only the end mark does.
 inline bool cModel::enc_Symbol(cRangeEncoder& rc, int sym) {
   bool ok = (minCtx_->numStats != 1) ? enc_First(rc, sym) : enc_Binary(rc, sym);
+  prevEsc_ = !ok;
   while (!ok) {
     bool coded = false;
     while (!coded) {
@@ -855,6 +860,7 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   int32_t n = 0;
   while (n < cap) {
     int sym = (minCtx_->numStats != 1) ? dec_First(rc) : dec_Binary(rc);
+    prevEsc_ = sym == -1;
     while (sym == -1) {
       bool coded = false;
       while (!coded) {

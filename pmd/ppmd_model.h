@@ -151,8 +151,9 @@ private:
   uint8_t charMask_[256] = {};  // 0xFF: still possible in this escape sequence, 0: masked
   uint8_t ns2Indx_[256] = {}, ns2BSIndx_[256] = {}, hb2Flag_[256] = {};
   uint16_t binSumm_[128][64] = {};
-  cSee see_[25][16] = {};
+  cSee see_[25][64] = {};
   cSee dummySee_ = {};
+  uint8_t prevEsc_ = 0, hiBits2_ = 0;  // the last byte escaped; byte class of the one before
   // Refinement tables: 33 probabilities over the logistic domain per class,
   // interpolated.
   static constexpr int kApmRate = 6;
