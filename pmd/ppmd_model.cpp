@@ -159,8 +159,10 @@ void cModel::restart() {
   const cTables& t = tables();
   for (auto& row : apmMasked_) std::memcpy(row, t.apmRow, sizeof(row));
   for (auto& row : apmTop_) std::memcpy(row, t.apmRow, sizeof(row));
+  for (auto& row : apmEsc_) std::memcpy(row, t.apmRow, sizeof(row));
   for (int i = 0; i < 25; ++i)
-    for (int k = 0; k < 16; ++k) see_[i][k] = {static_cast<uint16_t>((5 * i + 10) << (kPeriodBits - 4)), kPeriodBits - 4, 4};
+    for (int k = 0; k < 64; ++k) see_[i][k] = {static_cast<uint16_t>((5 * i + 10) << (kPeriodBits - 4)), kPeriodBits - 4, 4};
+  prevEsc_ = hiBits2_ = 0;
 }
 
 // Stable sort of `n` states by falling frequency, all frequencies <= top.
@@ -400,6 +402,7 @@ bool cModel::update_Model() {
 }
 
 void cModel::next_Context() {
+  hiBits2_ = hiBitsFlag_;
   hiBitsFlag_ = hb2Flag_[found_->sym];
   uint32_t s = found_->succ();
   if (orderFall_ == 0 && s >= alloc_.unitsStart()) {
@@ -428,8 +431,10 @@ cSee* cModel::esc_Context(int diff, uint32_t& escFreq) {
   cContext* mc = minCtx_;
   if (mc->numStats != 256 && mc->suffix) {
     int ns = mc->numStats;
-    cSee* s = &see_[ns2Indx_[diff - 1]][(diff < ctx(mc->suffix)->numStats - ns) +
-                                        2 * (mc->u.m.summFreq < 11 * ns) + 4 * (numMasked_ > diff) + hiBitsFlag_];
+    // Besides the context's own figures: the classes of the last two bytes and
+    // whether the last one escaped too (escapes come in runs).
+    cSee* s = &see_[ns2Indx_[diff - 1]][(diff < ctx(mc->suffix)->numStats - ns) + 2 * (mc->u.m.summFreq < 11 * ns) +
+                                        4 * (numMasked_ > diff) + hiBitsFlag_ + 2 * hiBits2_ + 32 * prevEsc_];
     escFreq = s->mean();
     return s;
   }
@@ -515,6 +520,14 @@ inline cRefined cModel::top_Refine(uint32_t freq0, uint32_t summ) {
   return refine(apmTop_[c], freq0, summ - freq0);
 }
 
+// Probability that a first context, its first symbol ruled out, holds the
+// symbol: by symbol count, whether the last byte escaped, maximal order and
+// byte class.
+inline cRefined cModel::esc_Refine(uint32_t rest, uint32_t esc) {
+  const int c = ((topClass_[minCtx_->numStats] * 2 + prevEsc_) * 2 + (orderFall_ == 0)) * 2 + (hiBitsFlag_ ? 1 : 0);
+  return refine(apmEsc_[c], rest, esc);
+}
+
 // Same for the first unmasked symbol of a masked context, by the numbers of
 // unmasked and masked symbols.
 inline cRefined cModel::masked_Refine(uint32_t freq0, uint32_t all, int unmasked) {
@@ -560,7 +573,7 @@ inline void cModel::account(cSwitch& sw, const cRefined& r, uint32_t summ, int b
   sw.costRef += static_cast<uint32_t>(lnScale_ - ln256(bit ? 32768 - r.p : r.p));
   sw.costRaw += static_cast<uint32_t>(ln256(summ) - (bit ? r.lnB : r.lnA));
   if (++sw.samples == 1024) {
-    sw.on = sw.costRef + sw.costRef / 256 < sw.costRaw;
+    sw.on = sw.costRef + (sw.costRef >> sw.margin) < sw.costRaw;
     sw.wait = sw.gap = sw.on ? 1 : sw.offGap;
     sw.samples = 0;
     sw.costRef = sw.costRaw = 0;
@@ -592,6 +605,36 @@ inline bool cModel::enc_First_Rest(cRangeEncoder& rc, int sym, uint32_t lo, uint
   return false;
 }
 
+// The rest of a first context once its first symbol is ruled out: whether it
+// escapes, refined, then which of the others it is.
+inline bool cModel::enc_First_Esc(cRangeEncoder& rc, int sym) {
+  cContext* mc = minCtx_;
+  cState* b = stats(mc);
+  const uint32_t ns = mc->numStats;
+  prevSuccess_ = 0;
+  uint32_t i = 1, lo = 0;
+  for (; i < ns && b[i].sym != sym; ++i) lo += b[i].freq;
+  cState* const hit = i < ns ? b + i : nullptr;
+  uint32_t rest = lo;
+  for (; i < ns; ++i) rest += b[i].freq;
+  const uint32_t esc = mc->u.m.summFreq - b[0].freq - rest;
+  const cRefined r = esc_Refine(rest, esc);
+  const int bit = hit ? 0 : 1;
+  apm_Update(r, bit);
+  account(esc_, r, rest + esc, bit);
+  rc.encode_Bit15(r.p, bit);
+  if (hit) {
+    rc.encode(lo, hit->freq, rest);
+    found_First(hit, false);
+    return true;
+  }
+  clear_Mask();
+  for (uint32_t k = 0; k < ns; ++k) charMask_[b[k].sym] = 0;
+  numMasked_ = static_cast<int>(ns);
+  found_ = nullptr;
+  return false;
+}
+
 // With the refined top decision; kept out of line, as it is taken only where
 // it pays (and for samples elsewhere).
 [[gnu::noinline]] bool cModel::enc_First_Split(cRangeEncoder& rc, int sym) {
@@ -610,7 +653,8 @@ inline bool cModel::enc_First_Rest(cRangeEncoder& rc, int sym, uint32_t lo, uint
     found_First(p, true);
     return true;
   }
-  return enc_First_Rest(rc, sym, lo, lo, summ - lo);
+  if (!esc_.take()) return enc_First_Rest(rc, sym, lo, lo, summ - lo);
+  return enc_First_Esc(rc, sym);
 }
 
 bool cModel::enc_First(cRangeEncoder& rc, int sym) {
@@ -626,7 +670,9 @@ bool cModel::enc_First(cRangeEncoder& rc, int sym) {
     found_First(p, true);
     return true;
   }
-  return enc_First_Rest(rc, sym, lo, 0, summ);
+  if (!esc_.take()) return enc_First_Rest(rc, sym, lo, 0, summ);
+  rc.encode(lo, summ - lo, summ);
+  return enc_First_Esc(rc, sym);
 }
 
 bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
@@ -700,6 +746,7 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
 // when it escaped past the root, which only the end mark does.
 inline bool cModel::enc_Symbol(cRangeEncoder& rc, int sym) {
   bool ok = (minCtx_->numStats != 1) ? enc_First(rc, sym) : enc_Binary(rc, sym);
+  prevEsc_ = !ok;
   while (!ok) {
     bool coded = false;
     while (!coded) {
@@ -772,6 +819,37 @@ inline int cModel::dec_First_Rest(cRangeDecoder& rc, uint32_t count, uint32_t hi
   return -1;
 }
 
+// The rest of a first context, its first symbol ruled out (enc_First_Esc).
+inline int cModel::dec_First_Esc(cRangeDecoder& rc) {
+  cContext* mc = minCtx_;
+  cState* b = stats(mc);
+  const uint32_t ns = mc->numStats;
+  prevSuccess_ = 0;
+  uint32_t rest = 0;
+  for (uint32_t i = 1; i < ns; ++i) rest += b[i].freq;
+  const uint32_t esc = mc->u.m.summFreq - b[0].freq - rest;
+  const cRefined r = esc_Refine(rest, esc);
+  const int bit = rc.decode_Bit15(r.p);
+  apm_Update(r, bit);
+  account(esc_, r, rest + esc, bit);
+  if (bit == 0) {
+    const uint32_t count = rc.threshold(rest);
+    if (count >= rest) return -2;
+    cState* p = b + 1;
+    uint32_t hi = p->freq;
+    while (hi <= count) hi += (++p)->freq;
+    rc.decode(hi - p->freq, p->freq);
+    int sym = p->sym;
+    found_First(p, false);
+    return sym;
+  }
+  clear_Mask();
+  for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = 0;
+  numMasked_ = static_cast<int>(ns);
+  found_ = nullptr;
+  return -1;
+}
+
 [[gnu::noinline]] int cModel::dec_First_Split(cRangeDecoder& rc) {
   cContext* mc = minCtx_;
   cState* p = stats(mc);
@@ -788,10 +866,13 @@ inline int cModel::dec_First_Rest(cRangeDecoder& rc, uint32_t count, uint32_t hi
     found_First(p, true);
     return sym;
   }
-  const uint32_t scale = summ - top;
-  const uint32_t count = rc.threshold(scale);
-  if (count >= scale) return -2;
-  return dec_First_Rest(rc, count, 0, scale);
+  if (!esc_.take()) {
+    const uint32_t scale = summ - top;
+    const uint32_t count = rc.threshold(scale);
+    if (count >= scale) return -2;
+    return dec_First_Rest(rc, count, 0, scale);
+  }
+  return dec_First_Esc(rc);
 }
 
 int cModel::dec_First(cRangeDecoder& rc) {
@@ -810,7 +891,9 @@ int cModel::dec_First(cRangeDecoder& rc) {
     found_First(p, true);
     return sym;
   }
-  return dec_First_Rest(rc, count, top, summ);
+  if (!esc_.take()) return dec_First_Rest(rc, count, top, summ);
+  rc.decode(top, summ - top);
+  return dec_First_Esc(rc);
 }
 
 int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
@@ -883,6 +966,7 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   int32_t n = 0;
   while (n < cap) {
     int sym = (minCtx_->numStats != 1) ? dec_First(rc) : dec_Binary(rc);
+    prevEsc_ = sym == -1;
     while (sym == -1) {
       bool coded = false;
       while (!coded) {

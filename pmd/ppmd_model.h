@@ -62,8 +62,9 @@ struct cSee {
 // frequencies would; while off, every offGap-th occasion still takes it, to
 // keep measuring both (more often costs time where the refinement does not pay).
 struct cSwitch {
-  explicit cSwitch(uint32_t off) : offGap(off) {}
+  explicit cSwitch(uint32_t off, int marginShift = 8) : offGap(off), margin(marginShift) {}
   uint32_t offGap;
+  int margin;  // on while the refined cost, plus its 2^-margin, is the lower
   bool on = true;
   uint32_t wait = 1;  // occasions until the next refined one
   uint32_t gap = 1;   // 1 while on, offGap while off
@@ -119,6 +120,7 @@ private:
   cRefined refine(uint16_t* row, uint32_t a, uint32_t b) const;
   cRefined masked_Refine(uint32_t freq0, uint32_t all, int unmasked);
   cRefined top_Refine(uint32_t freq0, uint32_t summ);
+  cRefined esc_Refine(uint32_t rest, uint32_t esc);
   static void apm_Update(const cRefined& r, int bit);
   void account(cSwitch& sw, const cRefined& r, uint32_t summ, int bit);
   cSee* esc_Context(int diff, uint32_t& escFreq);
@@ -134,6 +136,8 @@ private:
   bool enc_First(cRangeEncoder& rc, int sym);
   bool enc_First_Split(cRangeEncoder& rc, int sym);
   bool enc_First_Rest(cRangeEncoder& rc, int sym, uint32_t lo, uint32_t base, uint32_t scale);
+  bool enc_First_Esc(cRangeEncoder& rc, int sym);
+  int dec_First_Esc(cRangeDecoder& rc);
   bool enc_Masked(cRangeEncoder& rc, int sym, bool& coded);
   int dec_Binary(cRangeDecoder& rc);
   int dec_First(cRangeDecoder& rc);
@@ -153,8 +157,9 @@ private:
   uint8_t charMask_[256] = {};  // 0xFF: still possible in this escape sequence, 0: masked
   uint8_t ns2Indx_[256] = {}, ns2BSIndx_[256] = {}, hb2Flag_[256] = {};
   uint16_t binSumm_[128][64] = {};
-  cSee see_[25][16] = {};
+  cSee see_[25][64] = {};
   cSee dummySee_ = {};
+  uint8_t prevEsc_ = 0, hiBits2_ = 0;  // the last byte escaped; byte class of the one before
   // Refinement tables: 33 probabilities over the logistic domain per class,
   // interpolated.
   static constexpr int kApmRate = 6;
@@ -163,6 +168,7 @@ private:
   int lnScale_ = 0;  // ln256(32768), the scale of the refined probabilities
   uint16_t apmTop_[88][33] = {};
   uint16_t apmMasked_[72][33] = {};
+  uint16_t apmEsc_[88][33] = {};
   uint8_t topClass_[257] = {}, maskedClass_[257] = {}, maskedCount_[256] = {};
   // The refined decisions: the top one of the first context, the first
   // unmasked one of masked contexts. The masked rows see fewer occasions and
@@ -170,6 +176,10 @@ private:
   // with every 64th), so that switch samples every 8th.
   cSwitch top_{64};
   cSwitch masked_{8};
+  // Whether a first context holds the symbol once its first one is ruled out:
+  // a scan of the whole context, so kept only where it saves more than 1/16
+  // of that decision's cost.
+  cSwitch esc_{16, 4};
 };
 
 }  // namespace pmd

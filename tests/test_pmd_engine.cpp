@@ -186,6 +186,38 @@ TEST(PmdEngine, DamagedStreamsStayWithinCapacity) {
   }
 }
 
+// The refined decisions turn themselves on and off by what they save; data
+// that changes kind on the way (a table, text, the table again) flips them
+// mid-stream, which both sides must do at the same symbol. Damaged copies of
+// such streams stay within the capacity.
+TEST(PmdEngine, MixedDataFlipsTheRefinementsAlikeOnBothSides) {
+  const BB table = corpus_File("general/canterbury/kennedy.xls");
+  const BB text = corpus_File("general/calgary/book1");
+  BB in(table.begin(), table.begin() + 200000);
+  in.insert(in.end(), text.begin(), text.begin() + 200000);
+  in.insert(in.end(), table.begin() + 200000, table.begin() + 400000);
+  const int32_t cap = static_cast<int32_t>(in.size()) + 8;
+  for (int order : {3, 8, 16}) {
+    BB s = encode(in, order);
+    ASSERT_GT(s.size(), 0u) << order;
+    BB back = decode(s, cap, order);
+    ASSERT_EQ(back.size(), in.size()) << order;
+    EXPECT_TRUE(back == in) << order;
+    for (size_t i = s.size() / 3; i < s.size(); i += 211) s[i] ^= 0x3C;
+    decode(s, cap, order);
+  }
+}
+
+// Tables are where a high order gains least. With the escape of first
+// contexts refined (once their first symbol is ruled out) order 16 codes
+// kennedy.xls 19 % larger than order 4; without, 44 %.
+TEST(PmdEngine, HighOrdersStayCloseToLowOnTables) {
+  const BB in = corpus_File("general/canterbury/kennedy.xls");
+  const size_t low = encode(in, 4).size(), high = encode(in, 16).size();
+  ASSERT_GT(low, 0u);
+  EXPECT_LT(high, low + low / 4) << "order 4: " << low << ", order 16: " << high;
+}
+
 TEST(PmdEngine, EncodingIsDeterministic) {
   BB in = corpus_File("general/calgary/progc");
   for (int order : {3, 8, 16}) {
@@ -204,10 +236,10 @@ TEST(PmdEngine, StreamsStayByteExact) {
     size_t length;
     uint64_t hash;
   };
-  const cPin pins[] = {{"general/canterbury/kennedy.xls", 2, 125442, 0x17dabaeb5de9f6e7ull},
-                       {"general/canterbury/kennedy.xls", 4, 106880, 0xe45e1778b3804e64ull},
-                       {"general/calgary/geo", 8, 54720, 0xcf6f1e2200b72756ull},
-                       {"general/calgary/book1", 16, 211102, 0xd1d77bc70418c675ull}};
+  const cPin pins[] = {{"general/canterbury/kennedy.xls", 2, 114469, 0x76dcb39c0e4a1b88ull},
+                       {"general/canterbury/kennedy.xls", 4, 95912, 0xe842c178d9ceb244ull},
+                       {"general/calgary/geo", 8, 54643, 0x4c39d57806913e46ull},
+                       {"general/calgary/book1", 16, 211059, 0xc3b9cf49d7e53a9eull}};
   for (const cPin& pin : pins) {
     BB s = encode(corpus_File(pin.file), pin.order);
     uint64_t h = 1469598103934665603ull;
