@@ -1,6 +1,7 @@
 #include "ppmd_model.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -10,7 +11,6 @@ namespace {
 
 constexpr int kIntBits = 7;
 constexpr int kPeriodBits = 7;
-constexpr uint32_t kInterval = 1u << kIntBits;
 constexpr uint32_t kBinScale = 1u << (kIntBits + kPeriodBits);
 constexpr uint32_t kMaxFreq = 124;
 constexpr int kMaxStack = 64;
@@ -20,7 +20,14 @@ constexpr uint16_t kInitBinEsc[8] = {0x3CDD, 0x1F3F, 0x59BF, 0x48F3, 0x64A1, 0x5
 // Escape weight of a new context, by the binary probability that failed.
 constexpr uint8_t kExpEscape[16] = {25, 14, 9, 7, 5, 5, 4, 4, 4, 3, 3, 3, 2, 2, 2, 2};
 
-inline uint32_t bin_Mean(uint32_t summ) { return (summ + (1u << (kPeriodBits - 2))) >> kPeriodBits; }
+// Adaptation rate of a binary estimate after n occasions, in 1/65536:
+// 1/(n + 9.5), down to 1/64 (reached at n = 55).
+constexpr int kBinSeenMax = 63;
+constexpr auto kBinRate = [] {
+  std::array<uint16_t, kBinSeenMax + 1> r{};
+  for (int n = 0; n <= kBinSeenMax; ++n) r[n] = static_cast<uint16_t>(std::max(131072 / (2 * n + 19), 1024));
+  return r;
+}();
 
 // Symbol `sym` in a symbol array of `n` entries, or nullptr.
 inline cState* find_Sym(cState* p, uint32_t n, uint8_t sym) {
@@ -149,6 +156,7 @@ void cModel::restart() {
     p[i].set_Succ(0);
   }
   found_ = p;
+  std::memset(binSeen_, 0, sizeof(binSeen_));
   for (int i = 0; i < 128; ++i)
     for (int k = 0; k < 8; ++k)
       for (int m = 0; m < 64; m += 8) binSumm_[i][k + m] = static_cast<uint16_t>(kBinScale - kInitBinEsc[k] / (i + 2));
@@ -404,13 +412,23 @@ void cModel::next_Context() {
   }
 }
 
-uint16_t* cModel::bin_Prob() {
+cBinCell cModel::bin_Prob() {
   const cState& s = minCtx_->u.one;
   // Frequencies of one-symbol contexts stay within 1..128 (kMaxFreq = 124
   // bounds the inherited ones); the clamp only guards the table.
   const uint32_t f = s.freq > 128 ? 127 : s.freq - 1u;
-  return &binSumm_[f][prevSuccess_ + ns2BSIndx_[ctx(minCtx_->suffix)->numStats - 1] + hiBitsFlag_ +
-                               2 * hb2Flag_[s.sym] + ((runLength_ >> 26) & 0x20)];
+  const uint32_t k = prevSuccess_ + ns2BSIndx_[ctx(minCtx_->suffix)->numStats - 1] + hiBitsFlag_ +
+                     2 * hb2Flag_[s.sym] + ((runLength_ >> 26) & 0x20);
+  return {&binSumm_[f][k], &binSeen_[f][k]};
+}
+
+// Moves a binary estimate towards the outcome, fast while its cell has seen
+// few occasions (its start value is only a guess), then at a fixed slow rate.
+inline void cModel::bin_Update(cBinCell c, int bit) {
+  // Rounded towards the old value: the estimate stays within 1..kBinScale - 1.
+  const uint32_t v = *c.summ, r = kBinRate[*c.seen];
+  *c.summ = static_cast<uint16_t>(bit ? v - ((v * r) >> 16) : v + (((kBinScale - v) * r) >> 16));
+  *c.seen = static_cast<uint8_t>(*c.seen + (*c.seen < kBinSeenMax));
 }
 
 cSee* cModel::esc_Context(int diff, uint32_t& escFreq) {
@@ -493,20 +511,20 @@ inline void cModel::apm_Update(const cRefined& r, int bit) {
 }
 
 bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
-  uint16_t* bs = bin_Prob();
+  const cBinCell bs = bin_Prob();
   cState* s = &minCtx_->u.one;
   if (s->sym == sym) {
-    rc.encode_Bit(*bs, 0);
-    *bs = static_cast<uint16_t>(*bs + kInterval - bin_Mean(*bs));
+    rc.encode_Bit(*bs.summ, 0);
+    bin_Update(bs, 0);
     found_ = s;
     s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
     prevSuccess_ = 1;
     ++runLength_;
     return true;
   }
-  rc.encode_Bit(*bs, 1);
-  *bs = static_cast<uint16_t>(*bs - bin_Mean(*bs));
-  initEsc_ = kExpEscape[*bs >> 10];
+  rc.encode_Bit(*bs.summ, 1);
+  bin_Update(bs, 1);
+  initEsc_ = kExpEscape[*bs.summ >> 10];
   numMasked_ = 1;
   clear_Mask();
   charMask_[s->sym] = 0;
@@ -694,18 +712,18 @@ inline bool cModel::enc_Symbol(cRangeEncoder& rc, int sym) {
 // ---- decoder side ----
 
 int cModel::dec_Binary(cRangeDecoder& rc) {
-  uint16_t* bs = bin_Prob();
+  const cBinCell bs = bin_Prob();
   cState* s = &minCtx_->u.one;
-  if (rc.decode_Bit(*bs) == 0) {
-    *bs = static_cast<uint16_t>(*bs + kInterval - bin_Mean(*bs));
+  if (rc.decode_Bit(*bs.summ) == 0) {
+    bin_Update(bs, 0);
     found_ = s;
     s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
     prevSuccess_ = 1;
     ++runLength_;
     return s->sym;
   }
-  *bs = static_cast<uint16_t>(*bs - bin_Mean(*bs));
-  initEsc_ = kExpEscape[*bs >> 10];
+  bin_Update(bs, 1);
+  initEsc_ = kExpEscape[*bs.summ >> 10];
   numMasked_ = 1;
   clear_Mask();
   charMask_[s->sym] = 0;
