@@ -159,7 +159,7 @@ void cModel::restart() {
   std::memset(binSeen_, 0, sizeof(binSeen_));
   for (int i = 0; i < 128; ++i)
     for (int k = 0; k < 8; ++k)
-      for (int m = 0; m < 64; m += 8) binSumm_[i][k + m] = static_cast<uint16_t>(kBinScale - kInitBinEsc[k] / (i + 2));
+      for (int m = 0; m < 256; m += 8) binSumm_[i][k + m] = static_cast<uint16_t>(kBinScale - kInitBinEsc[k] / (i + 2));
   const cTables& t = tables();
   for (auto& row : apmMasked_) std::memcpy(row, t.apmRow, sizeof(row));
   for (auto& row : apmTop_) std::memcpy(row, t.apmRow, sizeof(row));
@@ -397,6 +397,7 @@ bool cModel::update_Model() {
 }
 
 void cModel::next_Context() {
+  hiBitsFlag2_ = hiBitsFlag_;
   hiBitsFlag_ = hb2Flag_[found_->sym];
   uint32_t s = found_->succ();
   if (orderFall_ == 0 && s >= alloc_.unitsStart()) {
@@ -417,8 +418,11 @@ cBinCell cModel::bin_Prob() {
   // Frequencies of one-symbol contexts stay within 1..128 (kMaxFreq = 124
   // bounds the inherited ones); the clamp only guards the table.
   const uint32_t f = s.freq > 128 ? 127 : s.freq - 1u;
+  // Also by the class of the byte before the last and by whether the
+  // successor is a context already (a longer context has followed this one).
   const uint32_t k = prevSuccess_ + ns2BSIndx_[ctx(minCtx_->suffix)->numStats - 1] + hiBitsFlag_ +
-                     2 * hb2Flag_[s.sym] + ((runLength_ >> 26) & 0x20);
+                     2 * hb2Flag_[s.sym] + ((runLength_ >> 26) & 0x20) + 8 * hiBitsFlag2_ +
+                     128 * (s.succ() >= alloc_.unitsStart());
   return {&binSumm_[f][k], &binSeen_[f][k]};
 }
 

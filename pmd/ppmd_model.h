@@ -155,11 +155,11 @@ private:
   int orderFall_ = 0, runLength_ = 0, initRL_ = 0;
   uint32_t initEsc_ = 0;
   int numMasked_ = 0;
-  uint8_t prevSuccess_ = 0, hiBitsFlag_ = 0;
+  uint8_t prevSuccess_ = 0, hiBitsFlag_ = 0, hiBitsFlag2_ = 0;  // of the last byte and the one before
   uint8_t charMask_[256] = {};  // 0xFF: still possible in this escape sequence, 0: masked
   uint8_t ns2Indx_[256] = {}, ns2BSIndx_[256] = {}, hb2Flag_[256] = {};
-  uint16_t binSumm_[128][64] = {};
-  uint8_t binSeen_[128][64] = {};
+  uint16_t binSumm_[128][256] = {};
+  uint8_t binSeen_[128][256] = {};
   cSee see_[25][16] = {};
   cSee dummySee_ = {};
   // Refinement tables: 33 probabilities over the logistic domain per class,
