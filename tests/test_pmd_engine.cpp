@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -99,6 +100,26 @@ TEST(PmdEngine, TinyAndUniformInputs) {
     expect_Round_Trip(same, order, "all equal");
     BB zeros(70000, 0);
     expect_Round_Trip(zeros, order, "all zero");
+  }
+}
+
+TEST(PmdEngine, PredictionsThatKeepFailingRoundTrip) {
+  // Counters and numbered lines: many one-symbol contexts predict the byte
+  // that followed them last time and are wrong, which drives the shared
+  // binary estimates to their lower end; an estimate of zero would leave the
+  // coder no range for the predicted symbol.
+  BB counters;
+  for (uint32_t i = 0; i < 100000; ++i)
+    for (int k = 0; k < 4; ++k) counters.push_back(static_cast<uint8_t>((i * 7) >> (8 * k)));
+  std::string lines;
+  for (int i = 0; i < 3000; ++i) {
+    char num[16];
+    std::snprintf(num, sizeof(num), "%08d;", i * 13);
+    lines += num + std::string(static_cast<size_t>(i % 17), 'x') + "\n";
+  }
+  for (int order : {8, 16}) {
+    expect_Round_Trip(counters, order, "counters");
+    expect_Round_Trip(BB(lines.begin(), lines.end()), order, "numbered lines");
   }
 }
 
