@@ -225,10 +225,10 @@ TEST(PmdEngine, StreamsStayByteExact) {
     size_t length;
     uint64_t hash;
   };
-  const cPin pins[] = {{"general/canterbury/kennedy.xls", 2, 125416, 0x550c965705d25a4eull},
-                       {"general/canterbury/kennedy.xls", 4, 106619, 0x7ee3b7cd7937e1a9ull},
-                       {"general/calgary/geo", 8, 54500, 0x26ad9fedf09af0c7ull},
-                       {"general/calgary/book1", 16, 210768, 0x4e0c85d7d3cef356ull}};
+  const cPin pins[] = {{"general/canterbury/kennedy.xls", 2, 125351, 0xf75ad4a9b43278b5ull},
+                       {"general/canterbury/kennedy.xls", 4, 106535, 0x9960338b68952e06ull},
+                       {"general/calgary/geo", 8, 54501, 0x5cf624d3212c3297ull},
+                       {"general/calgary/book1", 16, 210786, 0x4448ba620e2c538full}};
   for (const cPin& pin : pins) {
     BB s = encode(corpus_File(pin.file), pin.order);
     uint64_t h = 1469598103934665603ull;
