@@ -12,6 +12,7 @@ namespace {
 constexpr int kIntBits = 7;
 constexpr int kPeriodBits = 7;
 constexpr uint32_t kBinScale = 1u << (kIntBits + kPeriodBits);
+constexpr uint32_t kBinScale15 = 2 * kBinScale;  // the scale the binary estimates are kept in
 constexpr uint32_t kMaxFreq = 124;
 constexpr int kMaxStack = 64;
 
@@ -159,7 +160,7 @@ void cModel::restart() {
   std::memset(binSeen_, 0, sizeof(binSeen_));
   for (int i = 0; i < 128; ++i)
     for (int k = 0; k < 8; ++k)
-      for (int m = 0; m < 256; m += 8) binSumm_[i][k + m] = static_cast<uint16_t>(kBinScale - kInitBinEsc[k] / (i + 2));
+      for (int m = 0; m < 256; m += 8) binSumm_[i][k + m] = static_cast<uint16_t>(2 * (kBinScale - kInitBinEsc[k] / (i + 2)));
   const cTables& t = tables();
   for (auto& row : apmMasked_) std::memcpy(row, t.apmRow, sizeof(row));
   for (auto& row : apmTop_) std::memcpy(row, t.apmRow, sizeof(row));
@@ -429,12 +430,13 @@ cBinCell cModel::bin_Prob() {
 // Moves a binary estimate towards the outcome, fast while its cell has seen
 // few occasions (its start value is only a guess), then at a fixed slow rate.
 inline void cModel::bin_Update(cBinCell c, int bit) {
-  // Rounded to nearest: a floor stops the estimate 64 short of kBinScale at
-  // the slowest rate, which costs on very predictable data. A step is at most
-  // a tenth of the distance to the target plus a half, so the estimate stays
-  // within 1..kBinScale - 1.
+  // Rounded to nearest, in 15 bits: the likeliest cells get within 1/1024 of
+  // certainty at the slowest rate (a floor in 14 bits stopped them at 1/256,
+  // which cost on very predictable data). A step is at most a tenth of the
+  // distance to the target plus a half, so the estimate stays within
+  // 1..kBinScale15 - 1.
   const uint32_t v = *c.summ, r = kBinRate[*c.seen];
-  *c.summ = static_cast<uint16_t>(bit ? v - ((v * r + 32768) >> 16) : v + (((kBinScale - v) * r + 32768) >> 16));
+  *c.summ = static_cast<uint16_t>(bit ? v - ((v * r + 32768) >> 16) : v + (((kBinScale15 - v) * r + 32768) >> 16));
   *c.seen = static_cast<uint8_t>(*c.seen + (*c.seen < kBinSeenMax));
 }
 
@@ -521,7 +523,7 @@ bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
   const cBinCell bs = bin_Prob();
   cState* s = &minCtx_->u.one;
   if (s->sym == sym) {
-    rc.encode_Bit(*bs.summ, 0);
+    rc.encode_Bit15(*bs.summ, 0);
     bin_Update(bs, 0);
     found_ = s;
     s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
@@ -529,9 +531,9 @@ bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
     ++runLength_;
     return true;
   }
-  rc.encode_Bit(*bs.summ, 1);
+  rc.encode_Bit15(*bs.summ, 1);
   bin_Update(bs, 1);
-  initEsc_ = kExpEscape[*bs.summ >> 10];
+  initEsc_ = kExpEscape[*bs.summ >> 11];
   numMasked_ = 1;
   clear_Mask();
   charMask_[s->sym] = 0;
@@ -721,7 +723,7 @@ inline bool cModel::enc_Symbol(cRangeEncoder& rc, int sym) {
 int cModel::dec_Binary(cRangeDecoder& rc) {
   const cBinCell bs = bin_Prob();
   cState* s = &minCtx_->u.one;
-  if (rc.decode_Bit(*bs.summ) == 0) {
+  if (rc.decode_Bit15(*bs.summ) == 0) {
     bin_Update(bs, 0);
     found_ = s;
     s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
@@ -730,7 +732,7 @@ int cModel::dec_Binary(cRangeDecoder& rc) {
     return s->sym;
   }
   bin_Update(bs, 1);
-  initEsc_ = kExpEscape[*bs.summ >> 10];
+  initEsc_ = kExpEscape[*bs.summ >> 11];
   numMasked_ = 1;
   clear_Mask();
   charMask_[s->sym] = 0;

@@ -84,7 +84,7 @@ struct cRefined {
   int lnA, lnB;
 };
 
-// A binary context's shared estimate (probability of its symbol, 14 bits) and
+// A binary context's shared estimate (probability of its symbol, 15 bits) and
 // the number of occasions it has seen.
 struct cBinCell {
   uint16_t* summ;
