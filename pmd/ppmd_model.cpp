@@ -79,7 +79,11 @@ constexpr uint64_t kLn2Q32 = 11629080;  // 256 * ln(2) / 65536, in units of 2^-3
 struct cTables {
   int16_t ln[4096] = {};  // 256 * ln(x)
   uint16_t apmRow[33] = {};  // initial refinement row: the identity
+  uint16_t binSumm[128][256] = {};  // initial binary estimates
   cTables() {
+    for (int i = 0; i < 128; ++i)
+      for (int k = 0; k < 8; ++k)
+        for (int m = 0; m < 256; m += 8) binSumm[i][k + m] = static_cast<uint16_t>(2 * (kBinScale - kInitBinEsc[k] / (i + 2)));
     for (uint32_t x = 1; x < 4096; ++x) ln[x] = static_cast<int16_t>((uint64_t(log2_Q16(x)) * kLn2Q32) >> 32);
     for (int j = 0; j < 33; ++j) apmRow[j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
   }
@@ -157,11 +161,9 @@ void cModel::restart() {
     p[i].set_Succ(0);
   }
   found_ = p;
-  std::memset(binSeen_, 0, sizeof(binSeen_));
-  for (int i = 0; i < 128; ++i)
-    for (int k = 0; k < 8; ++k)
-      for (int m = 0; m < 256; m += 8) binSumm_[i][k + m] = static_cast<uint16_t>(2 * (kBinScale - kInitBinEsc[k] / (i + 2)));
   const cTables& t = tables();
+  std::memcpy(binSumm_, t.binSumm, sizeof(binSumm_));
+  std::memset(binSeen_, 0, sizeof(binSeen_));
   for (auto& row : apmMasked_) std::memcpy(row, t.apmRow, sizeof(row));
   for (auto& row : apmTop_) std::memcpy(row, t.apmRow, sizeof(row));
   for (int i = 0; i < 25; ++i)
