@@ -1,6 +1,7 @@
 #include "ppmd_model.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -10,8 +11,8 @@ namespace {
 
 constexpr int kIntBits = 7;
 constexpr int kPeriodBits = 7;
-constexpr uint32_t kInterval = 1u << kIntBits;
 constexpr uint32_t kBinScale = 1u << (kIntBits + kPeriodBits);
+constexpr uint32_t kBinScale15 = 2 * kBinScale;  // the scale the binary estimates are kept in
 constexpr uint32_t kMaxFreq = 124;
 constexpr int kMaxStack = 64;
 
@@ -20,7 +21,14 @@ constexpr uint16_t kInitBinEsc[8] = {0x3CDD, 0x1F3F, 0x59BF, 0x48F3, 0x64A1, 0x5
 // Escape weight of a new context, by the binary probability that failed.
 constexpr uint8_t kExpEscape[16] = {25, 14, 9, 7, 5, 5, 4, 4, 4, 3, 3, 3, 2, 2, 2, 2};
 
-inline uint32_t bin_Mean(uint32_t summ) { return (summ + (1u << (kPeriodBits - 2))) >> kPeriodBits; }
+// Adaptation rate of a binary estimate after n occasions, in 1/65536:
+// 1/(n + 9.5), down to 1/64 (reached at n = 55).
+constexpr int kBinSeenMax = 63;
+constexpr auto kBinRate = [] {
+  std::array<uint16_t, kBinSeenMax + 1> r{};
+  for (int n = 0; n <= kBinSeenMax; ++n) r[n] = static_cast<uint16_t>(std::max(131072 / (2 * n + 19), 1024));
+  return r;
+}();
 
 // Symbol `sym` in a symbol array of n >= 2 entries, or nullptr. Arrays are
 // sorted by falling frequency, so the symbol is most often one of the first
@@ -75,7 +83,11 @@ constexpr uint64_t kLn2Q32 = 11629080;  // 256 * ln(2) / 65536, in units of 2^-3
 struct cTables {
   int16_t ln[4096] = {};  // 256 * ln(x)
   uint16_t apmRow[33] = {};  // initial refinement row: the identity
+  uint16_t binSumm[128][256] = {};  // initial binary estimates
   cTables() {
+    for (int i = 0; i < 128; ++i)
+      for (int k = 0; k < 8; ++k)
+        for (int m = 0; m < 256; m += 8) binSumm[i][k + m] = static_cast<uint16_t>(2 * (kBinScale - kInitBinEsc[k] / (i + 2)));
     for (uint32_t x = 1; x < 4096; ++x) ln[x] = static_cast<int16_t>((uint64_t(log2_Q16(x)) * kLn2Q32) >> 32);
     for (int j = 0; j < 33; ++j) apmRow[j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
   }
@@ -153,16 +165,15 @@ void cModel::restart() {
     p[i].set_Succ(0);
   }
   found_ = p;
-  for (int i = 0; i < 128; ++i)
-    for (int k = 0; k < 8; ++k)
-      for (int m = 0; m < 64; m += 8) binSumm_[i][k + m] = static_cast<uint16_t>(kBinScale - kInitBinEsc[k] / (i + 2));
   const cTables& t = tables();
+  std::memcpy(binSumm_, t.binSumm, sizeof(binSumm_));
+  std::memset(binSeen_, 0, sizeof(binSeen_));
   for (auto& row : apmMasked_) std::memcpy(row, t.apmRow, sizeof(row));
   for (auto& row : apmTop_) std::memcpy(row, t.apmRow, sizeof(row));
   for (auto& row : apmEsc_) std::memcpy(row, t.apmRow, sizeof(row));
   for (int i = 0; i < 25; ++i)
     for (int k = 0; k < 64; ++k) see_[i][k] = {static_cast<uint16_t>((5 * i + 10) << (kPeriodBits - 4)), kPeriodBits - 4, 4};
-  prevEsc_ = hiBits2_ = 0;
+  prevEsc_ = hiBitsFlag2_ = 0;
 }
 
 // Stable sort of `n` states by falling frequency, all frequencies <= top.
@@ -402,7 +413,7 @@ bool cModel::update_Model() {
 }
 
 void cModel::next_Context() {
-  hiBits2_ = hiBitsFlag_;
+  hiBitsFlag2_ = hiBitsFlag_;
   hiBitsFlag_ = hb2Flag_[found_->sym];
   uint32_t s = found_->succ();
   if (orderFall_ == 0 && s >= alloc_.unitsStart()) {
@@ -418,13 +429,30 @@ void cModel::next_Context() {
   }
 }
 
-uint16_t* cModel::bin_Prob() {
+cBinCell cModel::bin_Prob() {
   const cState& s = minCtx_->u.one;
   // Frequencies of one-symbol contexts stay within 1..128 (kMaxFreq = 124
   // bounds the inherited ones); the clamp only guards the table.
   const uint32_t f = s.freq > 128 ? 127 : s.freq - 1u;
-  return &binSumm_[f][prevSuccess_ + ns2BSIndx_[ctx(minCtx_->suffix)->numStats - 1] + hiBitsFlag_ +
-                               2 * hb2Flag_[s.sym] + ((runLength_ >> 26) & 0x20)];
+  // Also by the class of the byte before the last and by whether the
+  // successor is a context already (a longer context has followed this one).
+  const uint32_t k = prevSuccess_ + ns2BSIndx_[ctx(minCtx_->suffix)->numStats - 1] + hiBitsFlag_ +
+                     2 * hb2Flag_[s.sym] + ((runLength_ >> 26) & 0x20) + 8 * hiBitsFlag2_ +
+                     128 * (s.succ() >= alloc_.unitsStart());
+  return {&binSumm_[f][k], &binSeen_[f][k]};
+}
+
+// Moves a binary estimate towards the outcome, fast while its cell has seen
+// few occasions (its start value is only a guess), then at a fixed slow rate.
+inline void cModel::bin_Update(cBinCell c, int bit) {
+  // Rounded to nearest, in 15 bits: the likeliest cells get within 1/1024 of
+  // certainty at the slowest rate (a floor in 14 bits stopped them at 1/256,
+  // which cost on very predictable data). A step is at most a tenth of the
+  // distance to the target plus a half, so the estimate stays within
+  // 1..kBinScale15 - 1.
+  const uint32_t v = *c.summ, r = kBinRate[*c.seen];
+  *c.summ = static_cast<uint16_t>(bit ? v - ((v * r + 32768) >> 16) : v + (((kBinScale15 - v) * r + 32768) >> 16));
+  *c.seen = static_cast<uint8_t>(*c.seen + (*c.seen < kBinSeenMax));
 }
 
 cSee* cModel::esc_Context(int diff, uint32_t& escFreq) {
@@ -434,7 +462,7 @@ cSee* cModel::esc_Context(int diff, uint32_t& escFreq) {
     // Besides the context's own figures: the classes of the last two bytes and
     // whether the last one escaped too (escapes come in runs).
     cSee* s = &see_[ns2Indx_[diff - 1]][(diff < ctx(mc->suffix)->numStats - ns) + 2 * (mc->u.m.summFreq < 11 * ns) +
-                                        4 * (numMasked_ > diff) + hiBitsFlag_ + 2 * hiBits2_ + 32 * prevEsc_];
+                                        4 * (numMasked_ > diff) + hiBitsFlag_ + 2 * hiBitsFlag2_ + 32 * prevEsc_];
     escFreq = s->mean();
     return s;
   }
@@ -545,20 +573,20 @@ inline void cModel::apm_Update(const cRefined& r, int bit) {
 }
 
 bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
-  uint16_t* bs = bin_Prob();
+  const cBinCell bs = bin_Prob();
   cState* s = &minCtx_->u.one;
   if (s->sym == sym) {
-    rc.encode_Bit(*bs, 0);
-    *bs = static_cast<uint16_t>(*bs + kInterval - bin_Mean(*bs));
+    rc.encode_Bit15(*bs.summ, 0);
+    bin_Update(bs, 0);
     found_ = s;
     s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
     prevSuccess_ = 1;
     ++runLength_;
     return true;
   }
-  rc.encode_Bit(*bs, 1);
-  *bs = static_cast<uint16_t>(*bs - bin_Mean(*bs));
-  initEsc_ = kExpEscape[*bs >> 10];
+  rc.encode_Bit15(*bs.summ, 1);
+  bin_Update(bs, 1);
+  initEsc_ = kExpEscape[*bs.summ >> 11];
   numMasked_ = 1;
   clear_Mask();
   charMask_[s->sym] = 0;
@@ -775,18 +803,18 @@ inline bool cModel::enc_Symbol(cRangeEncoder& rc, int sym) {
 // ---- decoder side ----
 
 int cModel::dec_Binary(cRangeDecoder& rc) {
-  uint16_t* bs = bin_Prob();
+  const cBinCell bs = bin_Prob();
   cState* s = &minCtx_->u.one;
-  if (rc.decode_Bit(*bs) == 0) {
-    *bs = static_cast<uint16_t>(*bs + kInterval - bin_Mean(*bs));
+  if (rc.decode_Bit15(*bs.summ) == 0) {
+    bin_Update(bs, 0);
     found_ = s;
     s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
     prevSuccess_ = 1;
     ++runLength_;
     return s->sym;
   }
-  *bs = static_cast<uint16_t>(*bs - bin_Mean(*bs));
-  initEsc_ = kExpEscape[*bs >> 10];
+  bin_Update(bs, 1);
+  initEsc_ = kExpEscape[*bs.summ >> 11];
   numMasked_ = 1;
   clear_Mask();
   charMask_[s->sym] = 0;

@@ -85,6 +85,13 @@ struct cRefined {
   int lnA, lnB;
 };
 
+// A binary context's shared estimate (probability of its symbol, 15 bits) and
+// the number of occasions it has seen.
+struct cBinCell {
+  uint16_t* summ;
+  uint8_t* seen;
+};
+
 // Model memory for `length` input bytes at `order`; the decoder derives the
 // same figure from its capacity.
 uint32_t arena_Bytes(int32_t length, int32_t order);
@@ -115,7 +122,8 @@ private:
   bool update_Model();
   uint32_t create_Successors(bool skip, cState* p1);
   void next_Context();
-  uint16_t* bin_Prob();
+  cBinCell bin_Prob();
+  void bin_Update(cBinCell c, int bit);
   int ln256(uint32_t x) const;
   cRefined refine(uint16_t* row, uint32_t a, uint32_t b) const;
   cRefined masked_Refine(uint32_t freq0, uint32_t all, int unmasked);
@@ -153,13 +161,14 @@ private:
   int orderFall_ = 0, runLength_ = 0, initRL_ = 0;
   uint32_t initEsc_ = 0;
   int numMasked_ = 0;
-  uint8_t prevSuccess_ = 0, hiBitsFlag_ = 0;
+  uint8_t prevSuccess_ = 0, hiBitsFlag_ = 0, hiBitsFlag2_ = 0;  // of the last byte and the one before
   uint8_t charMask_[256] = {};  // 0xFF: still possible in this escape sequence, 0: masked
   uint8_t ns2Indx_[256] = {}, ns2BSIndx_[256] = {}, hb2Flag_[256] = {};
-  uint16_t binSumm_[128][64] = {};
+  uint16_t binSumm_[128][256] = {};
+  uint8_t binSeen_[128][256] = {};
   cSee see_[25][64] = {};
   cSee dummySee_ = {};
-  uint8_t prevEsc_ = 0, hiBits2_ = 0;  // the last byte escaped; byte class of the one before
+  uint8_t prevEsc_ = 0;  // the last byte escaped
   // Refinement tables: 33 probabilities over the logistic domain per class,
   // interpolated.
   static constexpr int kApmRate = 6;
