@@ -83,11 +83,11 @@ constexpr uint64_t kLn2Q32 = 11629080;  // 256 * ln(2) / 65536, in units of 2^-3
 struct cTables {
   int16_t ln[4096] = {};  // 256 * ln(x)
   uint16_t apmRow[33] = {};  // initial refinement row: the identity
-  uint16_t binSumm[128][256] = {};  // initial binary estimates
+  cBinStat binStat[128][256] = {};  // initial binary estimates, no occasions seen
   cTables() {
     for (int i = 0; i < 128; ++i)
       for (int k = 0; k < 8; ++k)
-        for (int m = 0; m < 256; m += 8) binSumm[i][k + m] = static_cast<uint16_t>(2 * (kBinScale - kInitBinEsc[k] / (i + 2)));
+        for (int m = 0; m < 256; m += 8) binStat[i][k + m].summ = static_cast<uint16_t>(2 * (kBinScale - kInitBinEsc[k] / (i + 2)));
     for (uint32_t x = 1; x < 4096; ++x) ln[x] = static_cast<int16_t>((uint64_t(log2_Q16(x)) * kLn2Q32) >> 32);
     for (int j = 0; j < 33; ++j) apmRow[j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
   }
@@ -166,8 +166,7 @@ void cModel::restart() {
   }
   found_ = p;
   const cTables& t = tables();
-  std::memcpy(binSumm_, t.binSumm, sizeof(binSumm_));
-  std::memset(binSeen_, 0, sizeof(binSeen_));
+  std::memcpy(binStat_, t.binStat, sizeof(binStat_));
   for (auto& row : apmMasked_) std::memcpy(row, t.apmRow, sizeof(row));
   for (auto& row : apmTop_) std::memcpy(row, t.apmRow, sizeof(row));
   for (auto& row : apmEsc_) std::memcpy(row, t.apmRow, sizeof(row));
@@ -439,7 +438,7 @@ cBinCell cModel::bin_Prob() {
   const uint32_t k = prevSuccess_ + ns2BSIndx_[ctx(minCtx_->suffix)->numStats - 1] + hiBitsFlag_ +
                      2 * hb2Flag_[s.sym] + ((runLength_ >> 26) & 0x20) + 8 * hiBitsFlag2_ +
                      128 * (s.succ() >= alloc_.unitsStart());
-  return {&binSumm_[f][k], &binSeen_[f][k]};
+  return {&binStat_[f][k].summ, &binStat_[f][k].seen};
 }
 
 // Moves a binary estimate towards the outcome, fast while its cell has seen

@@ -92,6 +92,14 @@ struct cBinCell {
   uint8_t* seen;
 };
 
+// Estimate and count of one binary cell side by side, so that a look-up
+// touches one cache line.
+struct cBinStat {
+  uint16_t summ;
+  uint8_t seen;
+  uint8_t unused;
+};
+
 // Model memory for `length` input bytes at `order`; the decoder derives the
 // same figure from its capacity.
 uint32_t arena_Bytes(int32_t length, int32_t order);
@@ -164,8 +172,7 @@ private:
   uint8_t prevSuccess_ = 0, hiBitsFlag_ = 0, hiBitsFlag2_ = 0;  // of the last byte and the one before
   uint8_t charMask_[256] = {};  // 0xFF: still possible in this escape sequence, 0: masked
   uint8_t ns2Indx_[256] = {}, ns2BSIndx_[256] = {}, hb2Flag_[256] = {};
-  uint16_t binSumm_[128][256] = {};
-  uint8_t binSeen_[128][256] = {};
+  cBinStat binStat_[128][256] = {};
   cSee see_[25][64] = {};
   cSee dummySee_ = {};
   uint8_t prevEsc_ = 0;  // the last byte escaped
