@@ -15,6 +15,7 @@
 #include "pek/cImage.h"
 #include "platform/desktop.h"
 #include "platform/picture_io.h"
+#include "support/pek_files.h"
 #include "support/test_support.h"
 #include "support/x_display.h"
 
@@ -82,15 +83,6 @@ cShot shot(const std::string& name, unsigned long id) {
   return s;
 }
 
-TT decode_Pek(const std::string& path) {
-  cFile f;
-  int32_t e = 0;
-  const BB un = f.unzip_Auto(read_File(path), e);
-  if (e != 0) return {};
-  cImage im;
-  return im.pek_to_bmp(un);
-}
-
 constexpr int32_t kW = 32, kH = 24;
 
 void write_Picture(const std::string& path) {
@@ -148,7 +140,7 @@ TEST_F(PekDesktop, PreviewsShowTheCandidatesAndADoubleClickChoosesType2) {
   for (int32_t n = 1; n <= 3; ++n) {
     const unsigned long id = preview(n);
     ASSERT_NE(id, 0u) << n;
-    const TT d = decode_Pek(tmp.file("out.pek" + std::to_string(n)));
+    const TT d = testsup::decode_Pek_File(tmp.file("out.pek" + std::to_string(n)));
     ASSERT_EQ(d.size(), size_t{kW * kH});
     const cShot s = shot("pek_preview_" + std::to_string(n), id);
     ASSERT_EQ(s.pic.w, kW + 7);
@@ -175,7 +167,7 @@ TEST_F(PekDesktop, ColourEditorWritesNew2WithTheEditedColours) {
   start();
   const unsigned long p2 = preview(2);
   ASSERT_NE(p2, 0u);
-  const TT d = decode_Pek(tmp.file("out.pek2"));
+  const TT d = testsup::decode_Pek_File(tmp.file("out.pek2"));
   ASSERT_EQ(d.size(), size_t{kW * kH});
   // A right click on a pixel opens the palette, or the exact colour's window
   // when that pixel has the exact colour: then another colour is taken.
@@ -234,7 +226,7 @@ TEST_F(PekDesktop, ColourEditorWritesNew2WithTheEditedColours) {
   std::this_thread::sleep_for(300ms);
   TT expected = d;
   for (int32_t& c : expected) c = c == a ? qColour : c == exact ? edited : c;
-  EXPECT_EQ(decode_Pek(work.file("new2.pek")), expected);
+  EXPECT_EQ(testsup::decode_Pek_File(work.file("new2.pek")), expected);
   // Saved: the log window may close again.
   key(logId, "Escape");
   const testsup::cRun r = testsup::wait_Program(child, 10000);

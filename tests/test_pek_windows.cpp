@@ -13,6 +13,7 @@
 #include "pek/PekWindows.h"
 #include "pek/cImage.h"
 #include "platform/msg_box.h"
+#include "support/pek_files.h"
 #include "support/test_support.h"
 
 using testsup::read_File;
@@ -96,15 +97,6 @@ private:
   std::string old_;
 };
 
-TT decode_Pek(const std::string& path) {
-  cFile f;
-  int32_t e = 0;
-  const BB un = f.unzip_Auto(read_File(path), e);
-  if (e != 0) return {};
-  cImage im;
-  return im.pek_to_bmp(un);
-}
-
 // 32 x 24, nine colours in bands of unequal width, so that types 1 to 3 all run.
 void write_Picture(const std::string& path) {
   platform::cSurface s;
@@ -132,9 +124,9 @@ TEST_F(PekWindows, PreviewsGetTheDecodedCandidatesAndTheirCaptions) {
   cRecordingWindows w;
   TT d1, d2, d3;
   view.script = [&] {
-    d1 = decode_Pek(tmp.file("out.pek1"));
-    d2 = decode_Pek(tmp.file("out.pek2"));
-    d3 = decode_Pek(tmp.file("out.pek3"));
+    d1 = testsup::decode_Pek_File(tmp.file("out.pek1"));
+    d2 = testsup::decode_Pek_File(tmp.file("out.pek2"));
+    d3 = testsup::decode_Pek_File(tmp.file("out.pek3"));
   };
   EXPECT_EQ(pek_Main(work.file("a.bmp"), view, &w), 0) << view.text;
   const TT* dec[4] = {nullptr, &d1, &d2, &d3};
@@ -183,7 +175,7 @@ TEST_F(PekWindows, ColourEditWritesNew2WithTheEditedColours) {
   view.script = [&] {
     cPekHandlers& h = *w.h();
     h.manual_Choice(2);  // also allowed before editing
-    d = decode_Pek(tmp.file("out.pek2"));
+    d = testsup::decode_Pek_File(tmp.file("out.pek2"));
     ASSERT_EQ(d.size(), 32u * 24u);
     // Before any colour is picked, nothing is edited.
     h.applyColorEdit(3);
@@ -239,7 +231,7 @@ TEST_F(PekWindows, ColourEditWritesNew2WithTheEditedColours) {
   };
   EXPECT_EQ(pek_Main(work.file("a.bmp"), view, &w), 0) << view.text;
   ASSERT_FALSE(expected.empty());
-  EXPECT_EQ(decode_Pek(work.file("new2.pek")), expected);
+  EXPECT_EQ(testsup::decode_Pek_File(work.file("new2.pek")), expected);
   EXPECT_NE(view.text.find("Идёт редактирование цвета"), std::string::npos);
   EXPECT_NE(view.text.find("сохраняю изменённый рисунок"), std::string::npos);
   EXPECT_NE(view.text.find("Изменённый тип2 сохранён=" + work.file("new2.pek") + " ("), std::string::npos);
@@ -266,7 +258,7 @@ TEST_F(PekWindows, EditorWaitsForTheEndAndTransparencyTakesAFreeCode) {
     EXPECT_TRUE(box.texts.empty());
     EXPECT_FALSE(w.shown[cPekWindows::kFormColor]);
     cPekHandlers& h = *w.h();
-    d = decode_Pek(tmp.file("out.pek2"));
+    d = testsup::decode_Pek_File(tmp.file("out.pek2"));
     ASSERT_EQ(d.size(), 32u * 24u);
     h.startColorEdit(d[0]);
     const int32_t exact = w.labels[257].colour;
@@ -287,7 +279,7 @@ TEST_F(PekWindows, EditorWaitsForTheEndAndTransparencyTakesAFreeCode) {
     h.saveEditedPicture();
   };
   EXPECT_EQ(pek_Main(work.file("a.bmp"), view, &w), 0) << view.text;
-  EXPECT_EQ(decode_Pek(work.file("new2.pek")), expected);
+  EXPECT_EQ(testsup::decode_Pek_File(work.file("new2.pek")), expected);
 }
 
 TEST_F(PekWindows, NothingPickedMovesNothingAndQuittingSavesNothing) {
@@ -297,7 +289,7 @@ TEST_F(PekWindows, NothingPickedMovesNothingAndQuittingSavesNothing) {
   cRecordingWindows w;
   view.script = [&] {
     cPekHandlers& h = *w.h();
-    const TT d = decode_Pek(tmp.file("out.pek2"));
+    const TT d = testsup::decode_Pek_File(tmp.file("out.pek2"));
     ASSERT_FALSE(d.empty());
     h.startColorEdit(12632512);  // no label of that colour: nothing selected
     h.applyColorEdit(3);
