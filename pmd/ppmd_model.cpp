@@ -428,7 +428,7 @@ void cModel::next_Context() {
   }
 }
 
-cBinCell cModel::bin_Prob() {
+cBinStat* cModel::bin_Prob() {
   const cState& s = minCtx_->u.one;
   // Frequencies of one-symbol contexts stay within 1..128 (kMaxFreq = 124
   // bounds the inherited ones); the clamp only guards the table.
@@ -438,20 +438,20 @@ cBinCell cModel::bin_Prob() {
   const uint32_t k = prevSuccess_ + ns2BSIndx_[ctx(minCtx_->suffix)->numStats - 1] + hiBitsFlag_ +
                      2 * hb2Flag_[s.sym] + ((runLength_ >> 26) & 0x20) + 8 * hiBitsFlag2_ +
                      128 * (s.succ() >= alloc_.unitsStart());
-  return {&binStat_[f][k].summ, &binStat_[f][k].seen};
+  return &binStat_[f][k];
 }
 
 // Moves a binary estimate towards the outcome, fast while its cell has seen
 // few occasions (its start value is only a guess), then at a fixed slow rate.
-inline void cModel::bin_Update(cBinCell c, int bit) {
+inline void cModel::bin_Update(cBinStat* c, int bit) {
   // Rounded to nearest, in 15 bits: the likeliest cells get within 1/1024 of
   // certainty at the slowest rate (a floor in 14 bits stopped them at 1/256,
   // which cost on very predictable data). A step is at most a tenth of the
   // distance to the target plus a half, so the estimate stays within
   // 1..kBinScale15 - 1.
-  const uint32_t v = *c.summ, r = kBinRate[*c.seen];
-  *c.summ = static_cast<uint16_t>(bit ? v - ((v * r + 32768) >> 16) : v + (((kBinScale15 - v) * r + 32768) >> 16));
-  *c.seen = static_cast<uint8_t>(*c.seen + (*c.seen < kBinSeenMax));
+  const uint32_t v = c->summ, r = kBinRate[c->seen];
+  c->summ = static_cast<uint16_t>(bit ? v - ((v * r + 32768) >> 16) : v + (((kBinScale15 - v) * r + 32768) >> 16));
+  c->seen = static_cast<uint8_t>(c->seen + (c->seen < kBinSeenMax));
 }
 
 cSee* cModel::esc_Context(int diff, uint32_t& escFreq) {
@@ -572,10 +572,10 @@ inline void cModel::apm_Update(const cRefined& r, int bit) {
 }
 
 bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
-  const cBinCell bs = bin_Prob();
+  cBinStat* const bs = bin_Prob();
   cState* s = &minCtx_->u.one;
   if (s->sym == sym) {
-    rc.encode_Bit15(*bs.summ, 0);
+    rc.encode_Bit15(bs->summ, 0);
     bin_Update(bs, 0);
     found_ = s;
     s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
@@ -583,9 +583,9 @@ bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
     ++runLength_;
     return true;
   }
-  rc.encode_Bit15(*bs.summ, 1);
+  rc.encode_Bit15(bs->summ, 1);
   bin_Update(bs, 1);
-  initEsc_ = kExpEscape[*bs.summ >> 11];
+  initEsc_ = kExpEscape[bs->summ >> 11];
   numMasked_ = 1;
   clear_Mask();
   charMask_[s->sym] = 0;
@@ -802,9 +802,9 @@ inline bool cModel::enc_Symbol(cRangeEncoder& rc, int sym) {
 // ---- decoder side ----
 
 int cModel::dec_Binary(cRangeDecoder& rc) {
-  const cBinCell bs = bin_Prob();
+  cBinStat* const bs = bin_Prob();
   cState* s = &minCtx_->u.one;
-  if (rc.decode_Bit15(*bs.summ) == 0) {
+  if (rc.decode_Bit15(bs->summ) == 0) {
     bin_Update(bs, 0);
     found_ = s;
     s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
@@ -813,7 +813,7 @@ int cModel::dec_Binary(cRangeDecoder& rc) {
     return s->sym;
   }
   bin_Update(bs, 1);
-  initEsc_ = kExpEscape[*bs.summ >> 11];
+  initEsc_ = kExpEscape[bs->summ >> 11];
   numMasked_ = 1;
   clear_Mask();
   charMask_[s->sym] = 0;

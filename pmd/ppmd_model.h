@@ -86,14 +86,8 @@ struct cRefined {
 };
 
 // A binary context's shared estimate (probability of its symbol, 15 bits) and
-// the number of occasions it has seen.
-struct cBinCell {
-  uint16_t* summ;
-  uint8_t* seen;
-};
-
-// Estimate and count of one binary cell side by side, so that a look-up
-// touches one cache line.
+// the number of occasions it has seen, side by side so that a look-up touches
+// one cache line.
 struct cBinStat {
   uint16_t summ;
   uint8_t seen;
@@ -130,8 +124,8 @@ private:
   bool update_Model();
   uint32_t create_Successors(bool skip, cState* p1);
   void next_Context();
-  cBinCell bin_Prob();
-  void bin_Update(cBinCell c, int bit);
+  cBinStat* bin_Prob();
+  void bin_Update(cBinStat* c, int bit);
   int ln256(uint32_t x) const;
   cRefined refine(uint16_t* row, uint32_t a, uint32_t b) const;
   cRefined masked_Refine(uint32_t freq0, uint32_t all, int unmasked);
