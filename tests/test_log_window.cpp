@@ -109,20 +109,24 @@ TEST_F(LogWindow, CountdownStripTicksAndTheWindowCloses) {
   int redSeen = -1, redModel = -1;
   bool shown = false;
   cAt grab{[&] {
+    // A tick may have changed the strip without its redraw yet: draw first,
+    // so that the screen and the model are read in the same state.
+    Fl::flush();
     shown = v.bar_Shown();
     redSeen = red_Cells(v);
     redModel = 0;
     for (bool r : f.bar()) redModel += r;
     screenshot("log_window_countdown", fl_xid(v.window()));
   }};
-  Fl::add_timeout(1.2, cAt::run, &grab);
+  // Between the fourth and fifth tick, away from a redraw.
+  Fl::add_timeout(1.35, cAt::run, &grab);
   const auto start = clk::now();
   f.log_Msg("<TIMER!>");
   f.run_Until_Closed();
   const double took = seconds_Since(start);
   EXPECT_TRUE(f.quitting());
   EXPECT_TRUE(shown);
-  // 1.2 s into 16 ticks of 0.3 s: the strip began with 15 red cells and lost
+  // 1.35 s into 16 ticks of 0.3 s: the strip began with 15 red cells and lost
   // about four; the screen shows what the countdown counted.
   EXPECT_EQ(redSeen, redModel);
   EXPECT_GE(redSeen, 5);
