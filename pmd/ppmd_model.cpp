@@ -121,12 +121,13 @@ bool cModel::init(uint32_t arenaBytes, int order) {
     hb2Flag_[i] = static_cast<uint8_t>(i < 0x40 ? 0 : 8);
   }
   // Classes of the refinement rows: symbols in the first context, unmasked
-  // and masked symbols in a masked one.
+  // and masked symbols in a masked one. Kept scaled to their place in the
+  // row index, which then is a plain sum.
   for (int n = 0; n <= 256; ++n) {
-    topClass_[n] = static_cast<uint8_t>(n <= 8 ? std::max(n - 2, 0) : n <= 16 ? 7 : n <= 32 ? 8 : n <= 64 ? 9 : 10);
-    maskedClass_[n] = static_cast<uint8_t>(n <= 6 ? std::max(n - 1, 0) : n <= 12 ? 6 : n <= 24 ? 7 : 8);
+    topClass_[n] = static_cast<uint8_t>(8 * (n <= 8 ? std::max(n - 2, 0) : n <= 16 ? 7 : n <= 32 ? 8 : n <= 64 ? 9 : 10));
+    maskedClass_[n] = static_cast<uint8_t>(8 * (n <= 6 ? std::max(n - 1, 0) : n <= 12 ? 6 : n <= 24 ? 7 : 8));
   }
-  for (int n = 0; n < 256; ++n) maskedCount_[n] = static_cast<uint8_t>(n <= 1 ? 0 : n <= 3 ? 1 : n <= 8 ? 2 : 3);
+  for (int n = 0; n < 256; ++n) maskedCount_[n] = static_cast<uint8_t>(2 * (n <= 1 ? 0 : n <= 3 ? 1 : n <= 8 ? 2 : 3));
   // Symbol-count classes for the escape contexts: 0,1,2, then ever wider.
   int i = 0;
   for (; i < 3; ++i) ns2Indx_[i] = static_cast<uint8_t>(i);
@@ -536,14 +537,17 @@ inline cRefined cModel::refine(uint16_t* row, uint32_t a, uint32_t b) const {
   const int st = std::clamp(r.lnA - r.lnB, -2047, 2047) + 2048;  // 1..4095
   r.cell = row + (st >> 7);
   r.w = st & 127;
-  r.p = std::clamp((r.cell[0] * (128u - r.w) + r.cell[1] * uint32_t(r.w)) >> 8, 32u, 32768u - 32u);
+  // c0 (128 - w) + c1 w, with one product
+  const int c0 = r.cell[0];
+  r.p = std::clamp(static_cast<uint32_t>(c0 * 128 + (r.cell[1] - c0) * r.w) >> 8, 32u, 32768u - 32u);
   return r;
 }
 
 // Probability that the symbol is the first (most frequent) one of the first
 // context, by symbol count, last outcome, byte class and maximal order.
 inline cRefined cModel::top_Refine(uint32_t freq0, uint32_t summ) {
-  const int c = ((topClass_[minCtx_->numStats] * 2 + prevSuccess_) * 2 + (hiBitsFlag_ ? 1 : 0)) * 2 + (orderFall_ == 0);
+  // hiBitsFlag_ is 0 or 8
+  const int c = topClass_[minCtx_->numStats] + 4 * prevSuccess_ + (hiBitsFlag_ >> 2) + (orderFall_ == 0);
   return refine(apmTop_[c], freq0, summ - freq0);
 }
 
@@ -551,14 +555,14 @@ inline cRefined cModel::top_Refine(uint32_t freq0, uint32_t summ) {
 // symbol: by symbol count, whether the last byte escaped, maximal order and
 // byte class.
 inline cRefined cModel::esc_Refine(uint32_t rest, uint32_t esc) {
-  const int c = ((topClass_[minCtx_->numStats] * 2 + prevEsc_) * 2 + (orderFall_ == 0)) * 2 + (hiBitsFlag_ ? 1 : 0);
+  const int c = topClass_[minCtx_->numStats] + 4 * prevEsc_ + 2 * (orderFall_ == 0) + (hiBitsFlag_ >> 3);
   return refine(apmEsc_[c], rest, esc);
 }
 
 // Same for the first unmasked symbol of a masked context, by the numbers of
 // unmasked and masked symbols.
 inline cRefined cModel::masked_Refine(uint32_t freq0, uint32_t all, int unmasked) {
-  const int c = (maskedClass_[unmasked] * 4 + maskedCount_[std::min(numMasked_, 255)]) * 2 + (hiBitsFlag_ ? 1 : 0);
+  const int c = maskedClass_[unmasked] + maskedCount_[std::min(numMasked_, 255)] + (hiBitsFlag_ >> 3);
   return refine(apmMasked_[c], freq0, all - freq0);
 }
 
