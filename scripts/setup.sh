@@ -7,8 +7,9 @@ have() { dpkg -s "$1" >/dev/null 2>&1; }
 # gifsicle, optipng, zopfli (zopflipng) and webp (cwebp) are the peers of bench/pek_vs_peers.
 # libfltk1.3-dev: the desktop windows; xvfb, xdotool, x11-apps: the window tests
 # (a private X server, keys and clicks, screenshots); uchardet: the detection
-# benchmark compares with it.
-for p in build-essential cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev pkg-config \
+# benchmark compares with it. clang builds the release tree and the fuzz targets;
+# llvm (llvm-profdata) merges the profile of the coder's profile-guided build.
+for p in build-essential cmake libgtest-dev libgmock-dev clang libclang-rt-14-dev llvm pkg-config \
          libgif-dev libpng-dev libjpeg62-turbo-dev libwebp-dev imagemagick \
          gifsicle optipng zopfli webp python3 uchardet \
          libfltk1.3-dev xvfb xdotool x11-apps; do
