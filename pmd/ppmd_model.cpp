@@ -431,8 +431,8 @@ void cModel::next_Context() {
 cBinStat* cModel::bin_Prob() {
   const cState& s = minCtx_->u.one;
   // Frequencies of one-symbol contexts stay within 1..128 (kMaxFreq = 124
-  // bounds the inherited ones); the clamp only guards the table.
-  const uint32_t f = s.freq > 128 ? 127 : s.freq - 1u;
+  // bounds the inherited ones); the mask only guards the table.
+  const uint32_t f = (s.freq - 1u) & 127;
   // Also by the class of the byte before the last and by whether the
   // successor is a context already (a longer context has followed this one).
   const uint32_t k = prevSuccess_ + ns2BSIndx_[ctx(minCtx_->suffix)->numStats - 1] + hiBitsFlag_ +
