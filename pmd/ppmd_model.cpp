@@ -420,8 +420,9 @@ void cModel::next_Context() {
     return;
   }
   // The successor is most often the next context: start loading it while
-  // the model is updated.
-  if (s >= alloc_.unitsStart()) __builtin_prefetch(ctx(s));
+  // the model is updated. Unconditional: a text offset or 0 is in the arena
+  // too, and the test mispredicted often.
+  __builtin_prefetch(ctx(s));
   if (!update_Model()) {
     restart();
     ++restarts_;
