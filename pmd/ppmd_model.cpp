@@ -117,7 +117,7 @@ bool cModel::init(uint32_t arenaBytes, int order) {
   lnScale_ = ln256(32768);
   maxOrder_ = order;
   for (int i = 0; i < 256; ++i) {
-    ns2BSIndx_[i] = static_cast<uint8_t>(i == 0 ? 0 : i == 1 ? 2 : i <= 10 ? 4 : 6);
+    ns2BSIndx_[i + 1] = static_cast<uint8_t>(i == 0 ? 0 : i == 1 ? 2 : i <= 10 ? 4 : 6);
     hb2Flag_[i] = static_cast<uint8_t>(i < 0x40 ? 0 : 8);
   }
   // Classes of the refinement rows: symbols in the first context, unmasked
@@ -430,15 +430,17 @@ void cModel::next_Context() {
 }
 
 cBinStat* cModel::bin_Prob() {
-  const cState& s = minCtx_->u.one;
+  const cContext* mc = minCtx_;
+  const cState& s = mc->u.one;
   // Frequencies of one-symbol contexts stay within 1..128 (kMaxFreq = 124
   // bounds the inherited ones); the mask only guards the table.
   const uint32_t f = (s.freq - 1u) & 127;
   // Also by the class of the byte before the last and by whether the
   // successor is a context already (a longer context has followed this one).
-  const uint32_t k = prevSuccess_ + ns2BSIndx_[ctx(minCtx_->suffix)->numStats - 1] + hiBitsFlag_ +
-                     2 * hb2Flag_[s.sym] + ((runLength_ >> 26) & 0x20) + 8 * hiBitsFlag2_ +
-                     128 * (s.succ() >= alloc_.unitsStart());
+  // Unsigned throughout: no sign extensions in the index.
+  const uint32_t k = prevSuccess_ + ns2BSIndx_[ctx(mc->suffix)->numStats] + hiBitsFlag_ + 2u * hb2Flag_[s.sym] +
+                     ((static_cast<uint32_t>(runLength_) >> 26) & 0x20) + 8u * hiBitsFlag2_ +
+                     128u * (s.succ() >= alloc_.unitsStart());
   return &binStat_[f][k];
 }
 

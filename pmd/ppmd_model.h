@@ -165,7 +165,8 @@ private:
   int numMasked_ = 0;
   uint8_t prevSuccess_ = 0, hiBitsFlag_ = 0, hiBitsFlag2_ = 0;  // of the last byte and the one before
   uint8_t charMask_[256] = {};  // 0xFF: still possible in this escape sequence, 0: masked
-  uint8_t ns2Indx_[256] = {}, ns2BSIndx_[256] = {}, hb2Flag_[256] = {};
+  uint8_t ns2Indx_[256] = {}, hb2Flag_[256] = {};
+  uint8_t ns2BSIndx_[257] = {};  // by the suffix's symbol count 1..256
   cBinStat binStat_[128][256] = {};
   cSee see_[25][64] = {};
   cSee dummySee_ = {};
