@@ -29,6 +29,13 @@ constexpr auto kBinRate = [] {
   for (int n = 0; n <= kBinSeenMax; ++n) r[n] = static_cast<uint16_t>(std::max(131072 / (2 * n + 19), 1024));
   return r;
 }();
+// The occasion count after one more, saturating (a look-up: cheaper than the
+// compare and add).
+constexpr auto kBinSeenNext = [] {
+  std::array<uint8_t, kBinSeenMax + 1> s{};
+  for (int n = 0; n <= kBinSeenMax; ++n) s[n] = static_cast<uint8_t>(std::min(n + 1, kBinSeenMax));
+  return s;
+}();
 
 // Symbol `sym` in a symbol array of n >= 2 entries, or nullptr. Arrays are
 // sorted by falling frequency, so the symbol is most often one of the first
@@ -452,9 +459,9 @@ inline void cModel::bin_Update(cBinStat* c, int bit) {
   // which cost on very predictable data). A step is at most a tenth of the
   // distance to the target plus a half, so the estimate stays within
   // 1..kBinScale15 - 1.
-  const uint32_t v = c->summ, r = kBinRate[c->seen];
+  const uint32_t v = c->summ, n = c->seen, r = kBinRate[n];
   c->summ = static_cast<uint16_t>(bit ? v - ((v * r + 32768) >> 16) : v + (((kBinScale15 - v) * r + 32768) >> 16));
-  c->seen = static_cast<uint8_t>(c->seen + (c->seen < kBinSeenMax));
+  c->seen = kBinSeenNext[n];
 }
 
 cSee* cModel::esc_Context(int diff, uint32_t& escFreq) {
@@ -581,7 +588,8 @@ bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
     rc.encode_Bit15(bs->summ, 0);
     bin_Update(bs, 0);
     found_ = s;
-    s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
+    const uint32_t fr = s->freq;
+    s->freq = static_cast<uint8_t>(fr < 128 ? fr + 1 : fr);  // a compare and add-with-carry
     prevSuccess_ = 1;
     ++runLength_;
     return true;
@@ -810,7 +818,8 @@ int cModel::dec_Binary(cRangeDecoder& rc) {
   if (rc.decode_Bit15(bs->summ) == 0) {
     bin_Update(bs, 0);
     found_ = s;
-    s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
+    const uint32_t fr = s->freq;
+    s->freq = static_cast<uint8_t>(fr < 128 ? fr + 1 : fr);  // a compare and add-with-carry
     prevSuccess_ = 1;
     ++runLength_;
     return s->sym;
