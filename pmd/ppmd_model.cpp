@@ -90,11 +90,11 @@ constexpr uint64_t kLn2Q32 = 11629080;  // 256 * ln(2) / 65536, in units of 2^-3
 struct cTables {
   int16_t ln[4096] = {};  // 256 * ln(x)
   uint16_t apmRow[33] = {};  // initial refinement row: the identity
-  cBinStat binStat[128][256] = {};  // initial binary estimates, no occasions seen
+  cBinStat binStat[256][128] = {};  // initial binary estimates, no occasions seen
   cTables() {
     for (int i = 0; i < 128; ++i)
       for (int k = 0; k < 8; ++k)
-        for (int m = 0; m < 256; m += 8) binStat[i][k + m].summ = static_cast<uint16_t>(2 * (kBinScale - kInitBinEsc[k] / (i + 2)));
+        for (int m = 0; m < 256; m += 8) binStat[k + m][i].summ = static_cast<uint16_t>(2 * (kBinScale - kInitBinEsc[k] / (i + 2)));
     for (uint32_t x = 1; x < 4096; ++x) ln[x] = static_cast<int16_t>((uint64_t(log2_Q16(x)) * kLn2Q32) >> 32);
     for (int j = 0; j < 33; ++j) apmRow[j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
   }
@@ -448,7 +448,7 @@ cBinStat* cModel::bin_Prob() {
   const uint32_t k = prevSuccess_ + ns2BSIndx_[ctx(mc->suffix)->numStats] + hiBitsFlag_ + 2u * hb2Flag_[s.sym] +
                      ((static_cast<uint32_t>(runLength_) >> 26) & 0x20) + 8u * hiBitsFlag2_ +
                      128u * (s.succ() >= alloc_.unitsStart());
-  return &binStat_[f][k];
+  return &binStat_[k][f];
 }
 
 // Moves a binary estimate towards the outcome, fast while its cell has seen

@@ -167,7 +167,10 @@ private:
   uint8_t charMask_[256] = {};  // 0xFF: still possible in this escape sequence, 0: masked
   uint8_t ns2Indx_[256] = {}, hb2Flag_[256] = {};
   uint8_t ns2BSIndx_[257] = {};  // by the suffix's symbol count 1..256
-  cBinStat binStat_[128][256] = {};
+  // By flags, then frequency: a context's frequency grows by one with each
+  // success, so its next cells share a cache line (with the frequency as the
+  // outer index, each look-up took a line of its own).
+  cBinStat binStat_[256][128] = {};
   cSee see_[25][64] = {};
   cSee dummySee_ = {};
   uint8_t prevEsc_ = 0;  // the last byte escaped
