@@ -783,8 +783,14 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
 // Codes one symbol (256: the end mark), escaping as far as needed; false
 // when it escaped past the root, which only the end mark does.
 inline bool cModel::enc_Symbol(cRangeEncoder& rc, int sym) {
-  bool ok = (minCtx_->numStats != 1) ? enc_First(rc, sym) : enc_Binary(rc, sym);
+  const bool ok = (minCtx_->numStats != 1) ? enc_First(rc, sym) : enc_Binary(rc, sym);
   prevEsc_ = !ok;
+  return ok || enc_Escaped(rc, sym);
+}
+
+// After an escape: down the suffixes until one codes the symbol.
+inline bool cModel::enc_Escaped(cRangeEncoder& rc, int sym) {
+  bool ok = false;
   while (!ok) {
     bool coded = false;
     while (!coded) {
@@ -801,7 +807,23 @@ inline bool cModel::enc_Symbol(cRangeEncoder& rc, int sym) {
     // The output limit is looked at once per block of symbols.
     const int32_t end = std::min(n, i + 4096);
     for (; i < end; ++i) {
-      if (!enc_Symbol(rc, src[i])) return 0;  // not reached: the root holds every byte
+      // (Returns 0 not reached: the root holds every byte.)
+      if (minCtx_->numStats == 1) {
+        // Binary contexts come in runs: a loop of their own keeps its branches
+        // apart from the others', which predicts them better.
+        bool hit = enc_Binary(rc, src[i]);
+        while (hit) {
+          prevEsc_ = 0;
+          next_Context();
+          if (i + 1 == end || minCtx_->numStats != 1) break;
+          hit = enc_Binary(rc, src[++i]);
+        }
+        if (hit) continue;
+        prevEsc_ = 1;
+        if (!enc_Escaped(rc, src[i])) return 0;
+      } else if (!enc_Symbol(rc, src[i])) {
+        return 0;
+      }
       next_Context();
     }
     if (rc.overflowed()) return 0;
@@ -1004,7 +1026,19 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   cRangeDecoder rc(src, srcLen);
   int32_t n = 0;
   while (n < cap) {
-    int sym = (minCtx_->numStats != 1) ? dec_First(rc) : dec_Binary(rc);
+    int sym;
+    if (minCtx_->numStats == 1) {
+      // A run of binary contexts, as in encode.
+      while ((sym = dec_Binary(rc)) >= 0) {
+        prevEsc_ = 0;
+        dst[n++] = static_cast<uint8_t>(sym);
+        next_Context();
+        if (n == cap || minCtx_->numStats != 1) break;
+      }
+      if (sym >= 0) continue;
+    } else {
+      sym = dec_First(rc);
+    }
     prevEsc_ = sym == -1;
     while (sym == -1) {
       bool coded = false;

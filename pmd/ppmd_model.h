@@ -142,6 +142,7 @@ private:
 
   // Encoder side and decoder side of each coding step; false on escape.
   bool enc_Symbol(cRangeEncoder& rc, int sym);
+  bool enc_Escaped(cRangeEncoder& rc, int sym);
   bool enc_Binary(cRangeEncoder& rc, int sym);
   bool enc_First(cRangeEncoder& rc, int sym);
   bool enc_First_Split(cRangeEncoder& rc, int sym);
