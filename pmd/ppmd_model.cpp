@@ -807,7 +807,7 @@ inline bool cModel::enc_Escaped(cRangeEncoder& rc, int sym) {
     // The output limit is looked at once per block of symbols.
     const int32_t end = std::min(n, i + 4096);
     for (; i < end; ++i) {
-      // (Returns 0 not reached: the root holds every byte.)
+      // The returns of 0 are not reached: the root holds every byte.
       if (minCtx_->numStats == 1) {
         // Binary contexts come in runs: a loop of their own keeps its branches
         // apart from the others', which predicts them better.

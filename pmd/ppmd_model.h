@@ -170,7 +170,7 @@ private:
   uint8_t ns2BSIndx_[257] = {};  // by the suffix's symbol count 1..256
   // By flags, then frequency: a context's frequency grows by one with each
   // success, so its next cells share a cache line (with the frequency as the
-  // outer index, each look-up took a line of its own).
+  // outer index, most look-ups took a line of their own).
   cBinStat binStat_[256][128] = {};
   cSee see_[25][64] = {};
   cSee dummySee_ = {};
