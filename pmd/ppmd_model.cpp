@@ -29,6 +29,13 @@ constexpr auto kBinRate = [] {
   for (int n = 0; n <= kBinSeenMax; ++n) r[n] = static_cast<uint16_t>(std::max(131072 / (2 * n + 19), 1024));
   return r;
 }();
+// The occasion count after one more, saturating (a look-up: cheaper than the
+// compare and add).
+constexpr auto kBinSeenNext = [] {
+  std::array<uint8_t, kBinSeenMax + 1> s{};
+  for (int n = 0; n <= kBinSeenMax; ++n) s[n] = static_cast<uint8_t>(std::min(n + 1, kBinSeenMax));
+  return s;
+}();
 
 // Symbol `sym` in a symbol array of n >= 2 entries, or nullptr. Arrays are
 // sorted by falling frequency, so the symbol is most often one of the first
@@ -83,11 +90,11 @@ constexpr uint64_t kLn2Q32 = 11629080;  // 256 * ln(2) / 65536, in units of 2^-3
 struct cTables {
   int16_t ln[4096] = {};  // 256 * ln(x)
   uint16_t apmRow[33] = {};  // initial refinement row: the identity
-  cBinStat binStat[128][256] = {};  // initial binary estimates, no occasions seen
+  cBinStat binStat[256][128] = {};  // initial binary estimates, no occasions seen
   cTables() {
     for (int i = 0; i < 128; ++i)
       for (int k = 0; k < 8; ++k)
-        for (int m = 0; m < 256; m += 8) binStat[i][k + m].summ = static_cast<uint16_t>(2 * (kBinScale - kInitBinEsc[k] / (i + 2)));
+        for (int m = 0; m < 256; m += 8) binStat[k + m][i].summ = static_cast<uint16_t>(2 * (kBinScale - kInitBinEsc[k] / (i + 2)));
     for (uint32_t x = 1; x < 4096; ++x) ln[x] = static_cast<int16_t>((uint64_t(log2_Q16(x)) * kLn2Q32) >> 32);
     for (int j = 0; j < 33; ++j) apmRow[j] = static_cast<uint16_t>(squash((j - 16) * 128) * 16);
   }
@@ -117,7 +124,7 @@ bool cModel::init(uint32_t arenaBytes, int order) {
   lnScale_ = ln256(32768);
   maxOrder_ = order;
   for (int i = 0; i < 256; ++i) {
-    ns2BSIndx_[i] = static_cast<uint8_t>(i == 0 ? 0 : i == 1 ? 2 : i <= 10 ? 4 : 6);
+    ns2BSIndx_[i + 1] = static_cast<uint8_t>(i == 0 ? 0 : i == 1 ? 2 : i <= 10 ? 4 : 6);
     hb2Flag_[i] = static_cast<uint8_t>(i < 0x40 ? 0 : 8);
   }
   // Classes of the refinement rows: symbols in the first context, unmasked
@@ -421,8 +428,9 @@ void cModel::next_Context() {
     return;
   }
   // The successor is most often the next context: start loading it while
-  // the model is updated.
-  if (s >= alloc_.unitsStart()) __builtin_prefetch(ctx(s));
+  // the model is updated. Unconditional: a text offset or 0 is in the arena
+  // too, and the test mispredicted often.
+  __builtin_prefetch(ctx(s));
   if (!update_Model()) {
     restart();
     ++restarts_;
@@ -430,16 +438,18 @@ void cModel::next_Context() {
 }
 
 cBinStat* cModel::bin_Prob() {
-  const cState& s = minCtx_->u.one;
+  const cContext* mc = minCtx_;
+  const cState& s = mc->u.one;
   // Frequencies of one-symbol contexts stay within 1..128 (kMaxFreq = 124
-  // bounds the inherited ones); the clamp only guards the table.
-  const uint32_t f = s.freq > 128 ? 127 : s.freq - 1u;
+  // bounds the inherited ones); the mask only guards the table.
+  const uint32_t f = (s.freq - 1u) & 127;
   // Also by the class of the byte before the last and by whether the
   // successor is a context already (a longer context has followed this one).
-  const uint32_t k = prevSuccess_ + ns2BSIndx_[ctx(minCtx_->suffix)->numStats - 1] + hiBitsFlag_ +
-                     2 * hb2Flag_[s.sym] + ((runLength_ >> 26) & 0x20) + 8 * hiBitsFlag2_ +
-                     128 * (s.succ() >= alloc_.unitsStart());
-  return &binStat_[f][k];
+  // Unsigned throughout: no sign extensions in the index.
+  const uint32_t k = prevSuccess_ + ns2BSIndx_[ctx(mc->suffix)->numStats] + hiBitsFlag_ + 2u * hb2Flag_[s.sym] +
+                     ((static_cast<uint32_t>(runLength_) >> 26) & 0x20) + 8u * hiBitsFlag2_ +
+                     128u * (s.succ() >= alloc_.unitsStart());
+  return &binStat_[k][f];
 }
 
 // Moves a binary estimate towards the outcome, fast while its cell has seen
@@ -450,9 +460,9 @@ inline void cModel::bin_Update(cBinStat* c, int bit) {
   // which cost on very predictable data). A step is at most a tenth of the
   // distance to the target plus a half, so the estimate stays within
   // 1..kBinScale15 - 1.
-  const uint32_t v = c->summ, r = kBinRate[c->seen];
+  const uint32_t v = c->summ, n = c->seen, r = kBinRate[n];
   c->summ = static_cast<uint16_t>(bit ? v - ((v * r + 32768) >> 16) : v + (((kBinScale15 - v) * r + 32768) >> 16));
-  c->seen = static_cast<uint8_t>(c->seen + (c->seen < kBinSeenMax));
+  c->seen = kBinSeenNext[n];
 }
 
 cSee* cModel::esc_Context(int diff, uint32_t& escFreq) {
@@ -582,7 +592,8 @@ bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
     rc.encode_Bit15(bs->summ, 0);
     bin_Update(bs, 0);
     found_ = s;
-    s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
+    const uint32_t fr = s->freq;
+    s->freq = static_cast<uint8_t>(fr < 128 ? fr + 1 : fr);  // a compare and add-with-carry
     prevSuccess_ = 1;
     ++runLength_;
     return true;
@@ -776,8 +787,14 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
 // Codes one symbol (256: the end mark), escaping as far as needed; false
 // when it escaped past the root, which only the end mark does.
 inline bool cModel::enc_Symbol(cRangeEncoder& rc, int sym) {
-  bool ok = (minCtx_->numStats != 1) ? enc_First(rc, sym) : enc_Binary(rc, sym);
+  const bool ok = (minCtx_->numStats != 1) ? enc_First(rc, sym) : enc_Binary(rc, sym);
   prevEsc_ = !ok;
+  return ok || enc_Escaped(rc, sym);
+}
+
+// After an escape: down the suffixes until one codes the symbol.
+inline bool cModel::enc_Escaped(cRangeEncoder& rc, int sym) {
+  bool ok = false;
   while (!ok) {
     bool coded = false;
     while (!coded) {
@@ -794,7 +811,23 @@ inline bool cModel::enc_Symbol(cRangeEncoder& rc, int sym) {
     // The output limit is looked at once per block of symbols.
     const int32_t end = std::min(n, i + 4096);
     for (; i < end; ++i) {
-      if (!enc_Symbol(rc, src[i])) return 0;  // not reached: the root holds every byte
+      // The returns of 0 are not reached: the root holds every byte.
+      if (minCtx_->numStats == 1) {
+        // Binary contexts come in runs: a loop of their own keeps its branches
+        // apart from the others', which predicts them better.
+        bool hit = enc_Binary(rc, src[i]);
+        while (hit) {
+          prevEsc_ = 0;
+          next_Context();
+          if (i + 1 == end || minCtx_->numStats != 1) break;
+          hit = enc_Binary(rc, src[++i]);
+        }
+        if (hit) continue;
+        prevEsc_ = 1;
+        if (!enc_Escaped(rc, src[i])) return 0;
+      } else if (!enc_Symbol(rc, src[i])) {
+        return 0;
+      }
       next_Context();
     }
     if (rc.overflowed()) return 0;
@@ -811,7 +844,8 @@ int cModel::dec_Binary(cRangeDecoder& rc) {
   if (rc.decode_Bit15(bs->summ) == 0) {
     bin_Update(bs, 0);
     found_ = s;
-    s->freq = static_cast<uint8_t>(s->freq + (s->freq < 128));
+    const uint32_t fr = s->freq;
+    s->freq = static_cast<uint8_t>(fr < 128 ? fr + 1 : fr);  // a compare and add-with-carry
     prevSuccess_ = 1;
     ++runLength_;
     return s->sym;
@@ -996,7 +1030,19 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   cRangeDecoder rc(src, srcLen);
   int32_t n = 0;
   while (n < cap) {
-    int sym = (minCtx_->numStats != 1) ? dec_First(rc) : dec_Binary(rc);
+    int sym;
+    if (minCtx_->numStats == 1) {
+      // A run of binary contexts, as in encode.
+      while ((sym = dec_Binary(rc)) >= 0) {
+        prevEsc_ = 0;
+        dst[n++] = static_cast<uint8_t>(sym);
+        next_Context();
+        if (n == cap || minCtx_->numStats != 1) break;
+      }
+      if (sym >= 0) continue;
+    } else {
+      sym = dec_First(rc);
+    }
     prevEsc_ = sym == -1;
     while (sym == -1) {
       bool coded = false;

@@ -142,6 +142,7 @@ private:
 
   // Encoder side and decoder side of each coding step; false on escape.
   bool enc_Symbol(cRangeEncoder& rc, int sym);
+  bool enc_Escaped(cRangeEncoder& rc, int sym);
   bool enc_Binary(cRangeEncoder& rc, int sym);
   bool enc_First(cRangeEncoder& rc, int sym);
   bool enc_First_Split(cRangeEncoder& rc, int sym);
@@ -165,8 +166,12 @@ private:
   int numMasked_ = 0;
   uint8_t prevSuccess_ = 0, hiBitsFlag_ = 0, hiBitsFlag2_ = 0;  // of the last byte and the one before
   uint8_t charMask_[256] = {};  // 0xFF: still possible in this escape sequence, 0: masked
-  uint8_t ns2Indx_[256] = {}, ns2BSIndx_[256] = {}, hb2Flag_[256] = {};
-  cBinStat binStat_[128][256] = {};
+  uint8_t ns2Indx_[256] = {}, hb2Flag_[256] = {};
+  uint8_t ns2BSIndx_[257] = {};  // by the suffix's symbol count 1..256
+  // By flags, then frequency: a context's frequency grows by one with each
+  // success, so its next cells share a cache line (with the frequency as the
+  // outer index, most look-ups took a line of their own).
+  cBinStat binStat_[256][128] = {};
   cSee see_[25][64] = {};
   cSee dummySee_ = {};
   uint8_t prevEsc_ = 0;  // the last byte escaped

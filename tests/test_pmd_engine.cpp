@@ -207,6 +207,29 @@ TEST(PmdEngine, DamagedStreamsStayWithinCapacity) {
   }
 }
 
+// A repeated phrase is coded almost wholly in runs of one-symbol contexts,
+// which both sides code in a loop of their own: a run must end at the
+// encoder's block boundaries and at the decoder's capacity like any symbol.
+TEST(PmdEngine, RunsOfBinaryContextsStopAtEveryLimit) {
+  const std::string phrase = "one-symbol contexts follow each other here, again and again; ";
+  BB in;
+  for (int i = 0; i < 1500; ++i) in.insert(in.end(), phrase.begin(), phrase.end());
+  for (size_t i = 3000; i < in.size(); i += 7919) in[i] ^= 0x20;  // a few escapes out of the runs
+  const int32_t n = static_cast<int32_t>(in.size());
+  for (int order : {4, 16}) {
+    expect_Round_Trip(in, order, "phrase");
+    BB s = encode(in, order);
+    for (int32_t cap : {1, 2, 63, 4095, 4096, 4097, 8193, n / 2, n - 1}) {
+      BB buf(static_cast<size_t>(cap) + kGuardLen, kGuard);
+      const int32_t r = DecodeMas_Upto(s.data(), buf.data(), static_cast<int32_t>(s.size()), cap, order, n + 8);
+      ASSERT_EQ(r, cap) << "order " << order;
+      EXPECT_TRUE(std::equal(buf.begin(), buf.begin() + cap, in.begin())) << "order " << order << " cap " << cap;
+      EXPECT_TRUE(std::all_of(buf.begin() + cap, buf.end(), [](uint8_t b) { return b == kGuard; }))
+          << "order " << order << " cap " << cap;
+    }
+  }
+}
+
 // The refined decisions turn themselves on and off by what they save; data
 // that changes kind on the way (a table, text, the table again) flips them
 // mid-stream, which both sides must do at the same symbol. Damaged copies of
