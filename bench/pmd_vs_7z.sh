@@ -33,6 +33,8 @@ if [ -z "$SZ" ]; then
   [ -n "$SZ" ] || { echo "7-Zip not available" >&2; exit 1; }
 fi
 
+# The release build: clang (with the coder's profile) where installed.
+if [ -z "${CXX:-}" ] && command -v clang++ >/dev/null; then export CXX=clang++; fi
 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DSUITE_TESTS=OFF >/dev/null
 cmake --build "$BUILD" -j2 --target bench_pmd >/dev/null
 BENCH="$BUILD/bin/bench_pmd"
