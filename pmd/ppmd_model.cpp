@@ -721,12 +721,17 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   cContext* mc = minCtx_;
   cState* p = stats(mc);
   const uint32_t ns = mc->numStats;
-  // The masked symbols are mostly the frequent ones at the front.
-  uint32_t i = 0;
-  while (i < ns && charMask_[p[i].sym] == 0) ++i;
-  coded = i < ns;
-  if (!coded) return false;
-  cState* const first = p + i;
+  cState* const end = p + ns;
+  // Only the refined decision needs the first unmasked symbol; else the scan
+  // starts at the front, where masked symbols add nothing (a separate skip
+  // over them mispredicted on its varying length).
+  const bool refined = masked_.take();
+  cState* first = p;
+  if (refined) {
+    while (first != end && charMask_[first->sym] == 0) ++first;
+    coded = first != end;
+    if (!coded) return false;
+  }
   // Up to the symbol, mask every symbol on the way (needed if this context
   // escapes); after it the mask no longer matters, as a hit starts a new one.
   // Mask bytes read as signed: -1 or 0 (read through the member, which keeps
@@ -734,7 +739,7 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   auto live = [this](uint32_t c) -> int32_t { return static_cast<int8_t>(charMask_[c]); };
   uint32_t lo = 0, total = 0;
   cState* hit = nullptr;
-  cState *q = first, *const end = p + ns;
+  cState* q = first;
   for (; q != end; ++q) {
     const uint32_t c = q->sym;
     if (c == static_cast<uint32_t>(sym)) break;  // never a masked one
@@ -754,6 +759,9 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
       total += q->freq & static_cast<uint32_t>(m);
     }
   }
+  // Unmasked frequencies are at least 1: none here means nothing to code.
+  coded = total != 0;
+  if (!coded) return false;
   const int unmasked = unmasked_Here();
   uint32_t escFreq;
   cSee* see = esc_Context(unmasked, escFreq);
@@ -761,7 +769,6 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   // Refined: first unmasked symbol or not, then the others and the escape;
   // plain: all of them in one interval.
   uint32_t base = 0, scale = all;
-  const bool refined = masked_.take();
   if (refined) {
     const uint32_t f0 = first->freq;
     const int bit = hit == first ? 0 : 1;
@@ -965,22 +972,27 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   cContext* mc = minCtx_;
   cState* p = stats(mc);
   const uint32_t ns = mc->numStats;
-  uint32_t i = 0;
-  while (i < ns && charMask_[p[i].sym] == 0) ++i;
-  coded = i < ns;
-  if (!coded) return -1;
-  cState* const first = p + i;
   cState* const end = p + ns;
+  // As in the encoder: the first unmasked symbol only for the refined decision.
+  const bool refined = masked_.take();
+  cState* first = p;
+  if (refined) {
+    while (first != end && charMask_[first->sym] == 0) ++first;
+    coded = first != end;
+    if (!coded) return -1;
+  }
   // Mask bytes read as signed: -1 for a possible symbol, 0 for a masked one.
   auto live = [this](uint32_t c) -> int32_t { return static_cast<int8_t>(charMask_[c]); };
   // Two passes, as the encoder's: the sum of the unmasked frequencies, then,
   // once the count is known, up to the symbol it falls on (mostly one of the
   // first few, the frequent ones being at the front).
-  uint32_t total = first->freq;
-  cState* q = first + 1;
+  uint32_t total = 0;
+  cState* q = first;
   for (uint32_t pairs = static_cast<uint32_t>(end - q) >> 1; pairs; --pairs, q += 2)  // contexts here are often large
     total += (q[0].freq & static_cast<uint32_t>(live(q[0].sym))) + (q[1].freq & static_cast<uint32_t>(live(q[1].sym)));
   if (q != end) total += q->freq & static_cast<uint32_t>(live(q->sym));
+  coded = total != 0;
+  if (!coded) return -1;
   const int unmasked = unmasked_Here();
   uint32_t escFreq;
   cSee* see = esc_Context(unmasked, escFreq);
@@ -989,7 +1001,7 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   // plain: all of them in one interval.
   uint32_t f0 = 0, rest = all;
   cState* from = first;
-  if (masked_.take()) {
+  if (refined) {
     f0 = first->freq;
     const cRefined r = masked_Refine(f0, all, unmasked);
     const int bit = rc.decode_Bit15(r.p);
