@@ -509,6 +509,12 @@ inline void cModel::found_Masked(cState* p) {
 // counting in the scans. Both sides use it, so they agree on any input.
 inline int cModel::unmasked_Here() const { return static_cast<int>(minCtx_->numStats) - numMasked_; }
 
+// The first symbol in [p, end) not masked in this escape sequence, or end.
+inline cState* cModel::first_Unmasked(cState* p, cState* end) const {
+  while (p != end && charMask_[p->sym] == 0) ++p;
+  return p;
+}
+
 // After an escape: down the suffixes to one with more symbols than are
 // masked; false past the root. Walks in locals, storing the model state once.
 inline bool cModel::to_Unmasked_Suffix() {
@@ -726,11 +732,10 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   // starts at the front, where masked symbols add nothing (a separate skip
   // over them mispredicted on its varying length).
   const bool refined = masked_.take();
-  cState* first = p;
-  if (refined) {
-    while (first != end && charMask_[first->sym] == 0) ++first;
-    coded = first != end;
-    if (!coded) return false;
+  cState* const first = refined ? first_Unmasked(p, end) : p;
+  if (first == end) {
+    coded = false;
+    return false;
   }
   // Up to the symbol, mask every symbol on the way (needed if this context
   // escapes); after it the mask no longer matters, as a hit starts a new one.
@@ -975,11 +980,10 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   cState* const end = p + ns;
   // As in the encoder: the first unmasked symbol only for the refined decision.
   const bool refined = masked_.take();
-  cState* first = p;
-  if (refined) {
-    while (first != end && charMask_[first->sym] == 0) ++first;
-    coded = first != end;
-    if (!coded) return -1;
+  cState* const first = refined ? first_Unmasked(p, end) : p;
+  if (first == end) {
+    coded = false;
+    return -1;
   }
   // Mask bytes read as signed: -1 for a possible symbol, 0 for a masked one.
   auto live = [this](uint32_t c) -> int32_t { return static_cast<int8_t>(charMask_[c]); };

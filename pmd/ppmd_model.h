@@ -139,6 +139,7 @@ private:
   void clear_Mask();
   bool to_Unmasked_Suffix();
   int unmasked_Here() const;
+  cState* first_Unmasked(cState* p, cState* end) const;
 
   // Encoder side and decoder side of each coding step; false on escape.
   bool enc_Symbol(cRangeEncoder& rc, int sym);
