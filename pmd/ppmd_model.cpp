@@ -401,13 +401,12 @@ bool cModel::update_Model() {
     uint32_t summ = pc->u.m.summFreq;
     uint32_t cf = 2 * fs.freq * (summ + 6);
     uint32_t sf = s0 + summ;
-    if (cf < 6 * sf) {
-      cf = 1 + (cf > sf) + (cf >= 4 * sf);
-      summ += 3;
-    } else {
-      cf = 4 + (cf >= 9 * sf) + (cf >= 12 * sf) + (cf >= 15 * sf);
-      summ += cf;
-    }
+    // One count of thresholds passed (they rise, so the estimate below 6 sf,
+    // 1..3, and the one above, 4..7, are one sum); the sum grows by at least
+    // 3. No branch: which side applies varies from context to context, and
+    // the test mispredicted.
+    cf = 1 + (cf > sf) + (cf >= 4 * sf) + (cf >= 6 * sf) + (cf >= 9 * sf) + (cf >= 12 * sf) + (cf >= 15 * sf);
+    summ += std::max(cf, 3u);
     pc->u.m.summFreq = static_cast<uint16_t>(summ);
     cState* np = stats(pc) + ns1;
     np->sym = fs.sym;
