@@ -270,8 +270,8 @@ uint32_t cModel::create_Successors(bool skip, cState* p1) {
   const uint8_t fsym = found_->sym;
   cContext* pc = minCtx_;
   cState* ps[kMaxStack];
-  int n = 0;
-  if (!skip) ps[n++] = found_;
+  ps[0] = found_;  // kept unless skipped: no branch on it
+  int n = !skip;
   cState* p = p1;
   while (pc->suffix && n < kMaxStack) {
     pc = ctx(pc->suffix);
@@ -313,6 +313,18 @@ uint32_t cModel::create_Successors(bool skip, cState* p1) {
   uint64_t word;
   std::memcpy(&word, &head, sizeof(word));
   uint32_t suffix = off(pc);
+  // Mostly all from the gap at once, below its top; else one at a time.
+  if (uint32_t c = alloc_.alloc_Contexts(static_cast<uint32_t>(n))) {
+    uint8_t* const base = alloc_.base();
+    do {
+      c -= kUnitSize;
+      std::memcpy(base + c, &word, sizeof(word));
+      std::memcpy(base + c + 8, &suffix, sizeof(suffix));
+      ps[--n]->set_Succ(c);
+      suffix = c;
+    } while (n);
+    return suffix;
+  }
   do {
     uint32_t c = alloc_.alloc_Context();
     if (!c) return 0;

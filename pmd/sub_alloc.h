@@ -37,6 +37,15 @@ public:
     if (freeHead_[0]) return pop(0);
     return alloc_Rare(0);
   }
+  // `n` contexts from the top of the gap, taken in the order alloc_Context
+  // would give them (downwards): returns the top, the first one being just
+  // below it; 0 when the gap has less room.
+  uint32_t alloc_Contexts(uint32_t n) {
+    const uint32_t top = hiUnit_;
+    if (top - loUnit_ < n * kUnitSize) return 0;
+    hiUnit_ = top - n * kUnitSize;
+    return top;
+  }
   // A free block of the class, else one from the gap: selected, not branched
   // on (whether the list is empty varies from call to call and mispredicted).
   // With an empty list the link is read from the pad unit, and not used.
