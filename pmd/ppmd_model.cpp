@@ -298,7 +298,10 @@ uint32_t cModel::create_Successors(bool skip, cState* p1) {
     if (q) {
       uint32_t cf = q->freq - 1u;
       uint32_t s0 = pc->u.m.summFreq - pc->numStats - cf;
-      up.freq = static_cast<uint8_t>(1 + ((2 * cf <= s0) ? (5 * cf > s0) : ((2 * cf + 3 * s0 - 1) / (2 * s0))));
+      // Both sides, then a select: the test mispredicted on four in ten. The
+      // divisor is kept nonzero for the side not taken.
+      const uint32_t few = 5 * cf > s0, many = (2 * cf + 3 * s0 - 1) / std::max(2 * s0, 1u);
+      up.freq = static_cast<uint8_t>(1 + ((2 * cf <= s0) ? few : many));
     } else {
       up.freq = 1;
     }
