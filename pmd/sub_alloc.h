@@ -46,19 +46,16 @@ public:
     hiUnit_ = top - n * kUnitSize;
     return top;
   }
-  // A free block of the class, else one from the gap: selected, not branched
-  // on (whether the list is empty varies from call to call and mispredicted).
-  // With an empty list the link is read from the pad unit, and not used.
   uint32_t alloc_Units(uint32_t nu) {
-    const int i = units2Indx_[nu - 1];
-    const uint32_t head = freeHead_[i];
-    const uint32_t next = at<cNode>(head)->next;
-    const uint32_t bytes = indx2Units_[i] * kUnitSize;
-    const uint32_t lo = loUnit_;
-    if (hiUnit_ - lo < bytes) return head ? pop(i) : alloc_Rare(i);  // the gap is used up
-    freeHead_[i] = head ? next : head;
-    loUnit_ = head ? lo : lo + bytes;
-    return head ? head : lo;
+    int i = units2Indx_[nu - 1];
+    if (freeHead_[i]) return pop(i);
+    uint32_t bytes = indx2Units_[i] * kUnitSize;
+    if (hiUnit_ - loUnit_ >= bytes) {
+      uint32_t r = loUnit_;
+      loUnit_ += bytes;
+      return r;
+    }
+    return alloc_Rare(i);
   }
   // Grows a block of `oldNU` units by one unit; 0 when out of memory (the old
   // block is then untouched). Most often the block's class has room already.
