@@ -420,8 +420,13 @@ bool cModel::update_Model() {
     // 1..3, and the one above, 4..7, are one sum); the sum grows by at least
     // 3. No branch: which side applies varies from context to context, and
     // the test mispredicted.
-    cf = 1 + (cf > sf) + (cf >= 4 * sf) + (cf >= 6 * sf) + (cf >= 9 * sf) + (cf >= 12 * sf) + (cf >= 15 * sf);
-    summ += std::max(cf, 3u);
+    if (cf < 6 * sf) {
+      cf = 1 + (cf > sf) + (cf >= 4 * sf);
+      summ += 3;
+    } else {
+      cf = 4 + (cf >= 9 * sf) + (cf >= 12 * sf) + (cf >= 15 * sf);
+      summ += cf;
+    }
     pc->u.m.summFreq = static_cast<uint16_t>(summ);
     cState* np = stats(pc) + ns1;
     np->sym = fs.sym;
