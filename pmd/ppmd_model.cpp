@@ -416,10 +416,6 @@ bool cModel::update_Model() {
     uint32_t summ = pc->u.m.summFreq;
     uint32_t cf = 2 * fs.freq * (summ + 6);
     uint32_t sf = s0 + summ;
-    // One count of thresholds passed (they rise, so the estimate below 6 sf,
-    // 1..3, and the one above, 4..7, are one sum); the sum grows by at least
-    // 3. No branch: which side applies varies from context to context, and
-    // the test mispredicted.
     if (cf < 6 * sf) {
       cf = 1 + (cf > sf) + (cf >= 4 * sf);
       summ += 3;
