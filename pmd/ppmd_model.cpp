@@ -538,9 +538,17 @@ inline bool cModel::to_Unmasked_Suffix() {
 // ---- encoder side ----
 
 // 256 * ln(x) for any 32-bit x >= 1: a table up to 4095, beyond it shifted.
+// 256 * ln(x) for any 32-bit x >= 1: a table up to 4095, beyond it shifted.
 inline int cModel::ln256(uint32_t x) const {
   if (x < 4096) return lnTab_[x];
   const int k = 20 - __builtin_clz(x);  // x >> k < 4096
+  return lnTab_[x >> k] + kLn2x256[k];
+}
+
+// The same without a branch, for the coded bit's probability: it falls on
+// either side of 4096 as the bits do, so the test mispredicted.
+inline int cModel::ln256_Flat(uint32_t x) const {
+  const int k = std::max(20 - __builtin_clz(x), 0);  // kLn2x256[0] = 0
   return lnTab_[x >> k] + kLn2x256[k];
 }
 
@@ -618,7 +626,7 @@ bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
 // Adds the costs of one refined decision and of its plain coding, in units
 // of ln/256, and every 1024 samples sets the switch by the cheaper one.
 inline void cModel::account(cSwitch& sw, const cRefined& r, uint32_t summ, int bit) {
-  sw.costRef += static_cast<uint32_t>(lnScale_ - ln256(bit ? 32768 - r.p : r.p));
+  sw.costRef += static_cast<uint32_t>(lnScale_ - ln256_Flat(bit ? 32768 - r.p : r.p));
   sw.costRaw += static_cast<uint32_t>(ln256(summ) - (bit ? r.lnB : r.lnA));
   if (++sw.samples == 1024) {
     sw.on = sw.costRef + (sw.costRef >> sw.margin) < sw.costRaw;

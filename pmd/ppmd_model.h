@@ -127,6 +127,7 @@ private:
   cBinStat* bin_Prob();
   void bin_Update(cBinStat* c, int bit);
   int ln256(uint32_t x) const;
+  int ln256_Flat(uint32_t x) const;
   cRefined refine(uint16_t* row, uint32_t a, uint32_t b) const;
   cRefined masked_Refine(uint32_t freq0, uint32_t all, int unmasked);
   cRefined top_Refine(uint32_t freq0, uint32_t summ);
