@@ -146,12 +146,19 @@ bool cModel::init(uint32_t arenaBytes, int order) {
     }
   }
   dummySee_ = {0, kPeriodBits, 64};
+  maskOnes_ = ~cMaskWord{};
   restart();
   return true;
 }
 
 // Starts the mask of a new escape sequence: every symbol possible again.
-inline void cModel::clear_Mask() { std::memset(charMask_, 0xFF, sizeof(charMask_)); }
+// Sixteen stores in place (the library call for 256 bytes cost as much again
+// in dispatch and spilled registers); the stored word is read from the model,
+// which keeps the compiler from turning the stores back into that call.
+inline void cModel::clear_Mask() {
+  const cMaskWord ones = maskOnes_;
+  for (int i = 0; i < 256; i += 16) std::memcpy(charMask_ + i, &ones, 16);
+}
 
 void cModel::restart() {
   alloc_.reset();

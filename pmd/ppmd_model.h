@@ -197,6 +197,8 @@ private:
   // a scan of the whole context, so kept only where it saves more than 1/16
   // of that decision's cost.
   cSwitch esc_{16, 4};
+  typedef uint8_t cMaskWord __attribute__((vector_size(16)));
+  cMaskWord maskOnes_ = {};  // all bits set, for clear_Mask
 };
 
 }  // namespace pmd
