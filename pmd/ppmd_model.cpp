@@ -647,11 +647,13 @@ inline void cModel::account(cSwitch& sw, const cRefined& r, uint32_t summ, int b
 // that symbol's frequency, the others are coded in [base, scale).
 inline bool cModel::enc_First_Rest(cRangeEncoder& rc, int sym, uint32_t lo, uint32_t base, uint32_t scale) {
   cContext* mc = minCtx_;
-  cState* p = stats(mc);
+  cState* const b = stats(mc);
   const uint32_t ns = mc->numStats;
+  cState* const end = b + ns;
   prevSuccess_ = 0;
-  for (uint32_t i = 1; i < ns; ++i) {
-    ++p;
+  // By pointer up to the end (with a count beside it, the loop kept three
+  // induction variables).
+  for (cState* p = b + 1; p != end; ++p) {
     if (p->sym == sym) {
       rc.encode(lo - base, p->freq, scale);
       found_First(p, false);
@@ -659,9 +661,8 @@ inline bool cModel::enc_First_Rest(cRangeEncoder& rc, int sym, uint32_t lo, uint
     }
     lo += p->freq;
   }
-  cState* b = stats(mc);
   clear_Mask();
-  for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = 0;
+  for (cState* p = b; p != end; ++p) charMask_[p->sym] = 0;
   numMasked_ = static_cast<int>(ns);
   rc.encode(lo - base, mc->u.m.summFreq - lo, scale);
   found_ = nullptr;
@@ -890,11 +891,11 @@ int cModel::dec_Binary(cRangeDecoder& rc) {
 // The rest of a first context: the symbol at `count` in [hi, scale).
 inline int cModel::dec_First_Rest(cRangeDecoder& rc, uint32_t count, uint32_t hi, uint32_t scale) {
   cContext* mc = minCtx_;
-  cState* p = stats(mc);
+  cState* const b = stats(mc);
   const uint32_t ns = mc->numStats;
+  cState* const end = b + ns;
   prevSuccess_ = 0;
-  for (uint32_t i = 1; i < ns; ++i) {
-    ++p;
+  for (cState* p = b + 1; p != end; ++p) {  // by pointer, as in the encoder
     if ((hi += p->freq) > count) {
       rc.decode(hi - p->freq, p->freq);
       int sym = p->sym;
@@ -902,9 +903,8 @@ inline int cModel::dec_First_Rest(cRangeDecoder& rc, uint32_t count, uint32_t hi
       return sym;
     }
   }
-  cState* b = stats(mc);
   clear_Mask();
-  for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = 0;
+  for (cState* p = b; p != end; ++p) charMask_[p->sym] = 0;
   numMasked_ = static_cast<int>(ns);
   rc.decode(hi, scale - hi);
   found_ = nullptr;
