@@ -43,15 +43,16 @@ constexpr auto kBinSeenNext = [] {
 inline cState* find_Sym(cState* p, uint32_t n, uint8_t sym) {
   if (p[0].sym == sym) return p;
   if (p[1].sym == sym) return p + 1;
-  uint32_t i = 2;
-  for (; i + 4 <= n; i += 4) {  // one bound check per four symbols
-    if (p[i].sym == sym) return p + i;
-    if (p[i + 1].sym == sym) return p + i + 1;
-    if (p[i + 2].sym == sym) return p + i + 2;
-    if (p[i + 3].sym == sym) return p + i + 3;
+  cState* const end = p + n;
+  cState* q = p + 2;
+  for (; end - q >= 4; q += 4) {  // one bound check per four symbols
+    if (q[0].sym == sym) return q;
+    if (q[1].sym == sym) return q + 1;
+    if (q[2].sym == sym) return q + 2;
+    if (q[3].sym == sym) return q + 3;
   }
-  for (; i < n; ++i)
-    if (p[i].sym == sym) return p + i;
+  for (; q != end; ++q)
+    if (q->sym == sym) return q;
   return nullptr;
 }
 
