@@ -16,7 +16,7 @@ constexpr uint32_t kBinScale15 = 2 * kBinScale;  // the scale the binary estimat
 constexpr uint32_t kMaxFreq = 124;
 constexpr int kMaxStack = 64;
 // Most a new one-symbol context inherits (see create_Successors).
-constexpr uint32_t kMaxInherit = 24;
+constexpr uint32_t kMaxInherit = 20;
 
 // Initial escape estimates of binary contexts by the suffix's symbol count.
 constexpr uint16_t kInitBinEsc[8] = {0x3CDD, 0x1F3F, 0x59BF, 0x48F3, 0x64A1, 0x5ABC, 0x6632, 0x6051};
