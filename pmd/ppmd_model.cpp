@@ -15,6 +15,8 @@ constexpr uint32_t kBinScale = 1u << (kIntBits + kPeriodBits);
 constexpr uint32_t kBinScale15 = 2 * kBinScale;  // the scale the binary estimates are kept in
 constexpr uint32_t kMaxFreq = 124;
 constexpr int kMaxStack = 64;
+// Most a new one-symbol context inherits (see create_Successors).
+constexpr uint32_t kMaxInherit = 20;
 
 // Initial escape estimates of binary contexts by the suffix's symbol count.
 constexpr uint16_t kInitBinEsc[8] = {0x3CDD, 0x1F3F, 0x59BF, 0x48F3, 0x64A1, 0x5ABC, 0x6632, 0x6051};
@@ -313,6 +315,9 @@ uint32_t cModel::create_Successors(bool skip, cState* p1) {
   } else {
     up.freq = pc->u.one.freq;
   }
+  // Suffix counts reach 124 (128 in binary contexts); a new context has not
+  // earned that confidence yet, so it starts at most at kMaxInherit.
+  up.freq = static_cast<uint8_t>(std::min<uint32_t>(up.freq, kMaxInherit));
   // Each new context is one symbol count, one state and its suffix: the
   // first two go in as one 8-byte word.
   cContext head;
