@@ -64,7 +64,7 @@ BB corpus_File(const std::string& rel) {
 TEST(PmdEngine, SmallCorpusFilesRoundTripAtEveryOrder) {
   const char* files[] = {"general/canterbury/grammar.lsp", "general/canterbury/xargs.1", "general/calgary/paper5",
                          "general/calgary/obj1", "general/canterbury/sum",
-                         "russian/text/cp1251/kolibri_ha_readme.txt"};
+                         "russian/text/cp1251/kolibri_ha_readme.txt", "russian/html/utf8/kolibri_guide_faq.htm"};
   for (const char* f : files) {
     BB in = corpus_File(f);
     for (int order = 2; order <= 16; ++order) expect_Round_Trip(in, order, f);
@@ -92,6 +92,8 @@ TEST(PmdEngine, TinyAndUniformInputs) {
     expect_Round_Trip(BB{'a', 'b'}, order, "2 bytes");
     expect_Round_Trip(BB{0, 0, 0}, order, "3 bytes");
     expect_Round_Trip(BB{7, 200, 7}, order, "3 bytes");
+    // UTF-8 Cyrillic: every byte at or above 0x80, in lead/continuation pairs.
+    expect_Round_Trip(BB{0xD0, 0x9F, 0xD1, 0x80, 0xD0, 0xB8, 0xD0, 0x9F, 0xD1, 0x80, 0x21}, order, "UTF-8");
   }
   for (int order : {2, 5, 16}) {
     BB same(200000, 'x');
