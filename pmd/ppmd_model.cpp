@@ -15,6 +15,8 @@ constexpr uint32_t kBinScale = 1u << (kIntBits + kPeriodBits);
 constexpr uint32_t kBinScale15 = 2 * kBinScale;  // the scale the binary estimates are kept in
 constexpr uint32_t kMaxFreq = 124;
 constexpr int kMaxStack = 64;
+// Most a new one-symbol context inherits (see create_Successors).
+constexpr uint32_t kMaxInherit = 20;
 
 // Initial escape estimates of binary contexts by the suffix's symbol count.
 constexpr uint16_t kInitBinEsc[8] = {0x3CDD, 0x1F3F, 0x59BF, 0x48F3, 0x64A1, 0x5ABC, 0x6632, 0x6051};
@@ -43,15 +45,16 @@ constexpr auto kBinSeenNext = [] {
 inline cState* find_Sym(cState* p, uint32_t n, uint8_t sym) {
   if (p[0].sym == sym) return p;
   if (p[1].sym == sym) return p + 1;
-  uint32_t i = 2;
-  for (; i + 4 <= n; i += 4) {  // one bound check per four symbols
-    if (p[i].sym == sym) return p + i;
-    if (p[i + 1].sym == sym) return p + i + 1;
-    if (p[i + 2].sym == sym) return p + i + 2;
-    if (p[i + 3].sym == sym) return p + i + 3;
+  cState* const end = p + n;
+  cState* q = p + 2;
+  for (; end - q >= 4; q += 4) {  // one bound check per four symbols
+    if (q[0].sym == sym) return q;
+    if (q[1].sym == sym) return q + 1;
+    if (q[2].sym == sym) return q + 2;
+    if (q[3].sym == sym) return q + 3;
   }
-  for (; i < n; ++i)
-    if (p[i].sym == sym) return p + i;
+  for (; q != end; ++q)
+    if (q->sym == sym) return q;
   return nullptr;
 }
 
@@ -146,12 +149,19 @@ bool cModel::init(uint32_t arenaBytes, int order) {
     }
   }
   dummySee_ = {0, kPeriodBits, 64};
+  maskOnes_ = ~cMaskWord{};
   restart();
   return true;
 }
 
 // Starts the mask of a new escape sequence: every symbol possible again.
-inline void cModel::clear_Mask() { std::memset(charMask_, 0xFF, sizeof(charMask_)); }
+// Sixteen stores in place (the library call for 256 bytes cost as much again
+// in dispatch and spilled registers); the stored word is read from the model,
+// which keeps the compiler from turning the stores back into that call.
+inline void cModel::clear_Mask() {
+  const cMaskWord ones = maskOnes_;
+  for (int i = 0; i < 256; i += 16) std::memcpy(charMask_ + i, &ones, 16);
+}
 
 void cModel::restart() {
   alloc_.reset();
@@ -308,6 +318,9 @@ uint32_t cModel::create_Successors(bool skip, cState* p1) {
   } else {
     up.freq = pc->u.one.freq;
   }
+  // Suffix counts reach 124 (128 in binary contexts); a new context has not
+  // earned that confidence yet, so it starts at most at kMaxInherit.
+  up.freq = static_cast<uint8_t>(std::min<uint32_t>(up.freq, kMaxInherit));
   // Each new context is one symbol count, one state and its suffix: the
   // first two go in as one 8-byte word.
   cContext head;
@@ -553,9 +566,17 @@ inline bool cModel::to_Unmasked_Suffix() {
 // ---- encoder side ----
 
 // 256 * ln(x) for any 32-bit x >= 1: a table up to 4095, beyond it shifted.
+// 256 * ln(x) for any 32-bit x >= 1: a table up to 4095, beyond it shifted.
 inline int cModel::ln256(uint32_t x) const {
   if (x < 4096) return lnTab_[x];
   const int k = 20 - __builtin_clz(x);  // x >> k < 4096
+  return lnTab_[x >> k] + kLn2x256[k];
+}
+
+// The same without a branch, for the coded bit's probability: it falls on
+// either side of 4096 as the bits do, so the test mispredicted.
+inline int cModel::ln256_Flat(uint32_t x) const {
+  const int k = std::max(20 - __builtin_clz(x), 0);  // kLn2x256[0] = 0
   return lnTab_[x >> k] + kLn2x256[k];
 }
 
@@ -633,7 +654,7 @@ bool cModel::enc_Binary(cRangeEncoder& rc, int sym) {
 // Adds the costs of one refined decision and of its plain coding, in units
 // of ln/256, and every 1024 samples sets the switch by the cheaper one.
 inline void cModel::account(cSwitch& sw, const cRefined& r, uint32_t summ, int bit) {
-  sw.costRef += static_cast<uint32_t>(lnScale_ - ln256(bit ? 32768 - r.p : r.p));
+  sw.costRef += static_cast<uint32_t>(lnScale_ - ln256_Flat(bit ? 32768 - r.p : r.p));
   sw.costRaw += static_cast<uint32_t>(ln256(summ) - (bit ? r.lnB : r.lnA));
   if (++sw.samples == 1024) {
     sw.on = sw.costRef + (sw.costRef >> sw.margin) < sw.costRaw;
@@ -647,11 +668,13 @@ inline void cModel::account(cSwitch& sw, const cRefined& r, uint32_t summ, int b
 // that symbol's frequency, the others are coded in [base, scale).
 inline bool cModel::enc_First_Rest(cRangeEncoder& rc, int sym, uint32_t lo, uint32_t base, uint32_t scale) {
   cContext* mc = minCtx_;
-  cState* p = stats(mc);
+  cState* const b = stats(mc);
   const uint32_t ns = mc->numStats;
+  cState* const end = b + ns;
   prevSuccess_ = 0;
-  for (uint32_t i = 1; i < ns; ++i) {
-    ++p;
+  // By pointer up to the end (with a count beside it, the loop kept three
+  // induction variables).
+  for (cState* p = b + 1; p != end; ++p) {
     if (p->sym == sym) {
       rc.encode(lo - base, p->freq, scale);
       found_First(p, false);
@@ -659,9 +682,8 @@ inline bool cModel::enc_First_Rest(cRangeEncoder& rc, int sym, uint32_t lo, uint
     }
     lo += p->freq;
   }
-  cState* b = stats(mc);
   clear_Mask();
-  for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = 0;
+  for (cState* p = b; p != end; ++p) charMask_[p->sym] = 0;
   numMasked_ = static_cast<int>(ns);
   rc.encode(lo - base, mc->u.m.summFreq - lo, scale);
   found_ = nullptr;
@@ -890,11 +912,11 @@ int cModel::dec_Binary(cRangeDecoder& rc) {
 // The rest of a first context: the symbol at `count` in [hi, scale).
 inline int cModel::dec_First_Rest(cRangeDecoder& rc, uint32_t count, uint32_t hi, uint32_t scale) {
   cContext* mc = minCtx_;
-  cState* p = stats(mc);
+  cState* const b = stats(mc);
   const uint32_t ns = mc->numStats;
+  cState* const end = b + ns;
   prevSuccess_ = 0;
-  for (uint32_t i = 1; i < ns; ++i) {
-    ++p;
+  for (cState* p = b + 1; p != end; ++p) {  // by pointer, as in the encoder
     if ((hi += p->freq) > count) {
       rc.decode(hi - p->freq, p->freq);
       int sym = p->sym;
@@ -902,9 +924,8 @@ inline int cModel::dec_First_Rest(cRangeDecoder& rc, uint32_t count, uint32_t hi
       return sym;
     }
   }
-  cState* b = stats(mc);
   clear_Mask();
-  for (uint32_t i = 0; i < ns; ++i) charMask_[b[i].sym] = 0;
+  for (cState* p = b; p != end; ++p) charMask_[p->sym] = 0;
   numMasked_ = static_cast<int>(ns);
   rc.decode(hi, scale - hi);
   found_ = nullptr;

@@ -127,6 +127,7 @@ private:
   cBinStat* bin_Prob();
   void bin_Update(cBinStat* c, int bit);
   int ln256(uint32_t x) const;
+  int ln256_Flat(uint32_t x) const;
   cRefined refine(uint16_t* row, uint32_t a, uint32_t b) const;
   cRefined masked_Refine(uint32_t freq0, uint32_t all, int unmasked);
   cRefined top_Refine(uint32_t freq0, uint32_t summ);
@@ -196,6 +197,8 @@ private:
   // a scan of the whole context, so kept only where it saves more than 1/16
   // of that decision's cost.
   cSwitch esc_{16, 4};
+  typedef uint8_t cMaskWord __attribute__((vector_size(16)));
+  cMaskWord maskOnes_ = {};  // all bits set, for clear_Mask
 };
 
 }  // namespace pmd
