@@ -329,26 +329,24 @@ uint32_t cModel::create_Successors(bool skip, cState* p1) {
   uint64_t word;
   std::memcpy(&word, &head, sizeof(word));
   uint32_t suffix = off(pc);
-  // Mostly all from the gap at once, below its top; else one at a time.
-  if (uint32_t c = alloc_.alloc_Contexts(static_cast<uint32_t>(n))) {
-    uint8_t* const base = alloc_.base();
-    do {
-      c -= kUnitSize;
-      std::memcpy(base + c, &word, sizeof(word));
-      std::memcpy(base + c + 8, &suffix, sizeof(suffix));
-      ps[--n]->set_Succ(c);
-      suffix = c;
-    } while (n);
-    return suffix;
-  }
-  do {
-    uint32_t c = alloc_.alloc_Context();
-    if (!c) return 0;
+  // Links the next new context (the deepest first) below the last one.
+  auto link = [&](uint32_t c) {
     cContext* nc = ctx(c);
     std::memcpy(nc, &word, sizeof(word));
     nc->suffix = suffix;
     ps[--n]->set_Succ(c);
     suffix = c;
+  };
+  // Mostly all from the gap at once, below its top; else one at a time.
+  if (uint32_t c = alloc_.alloc_Contexts(static_cast<uint32_t>(n))) {
+    do link(c -= kUnitSize);
+    while (n);
+    return suffix;
+  }
+  do {
+    uint32_t c = alloc_.alloc_Context();
+    if (!c) return 0;
+    link(c);
   } while (n);
   return suffix;
 }
@@ -565,7 +563,6 @@ inline bool cModel::to_Unmasked_Suffix() {
 
 // ---- encoder side ----
 
-// 256 * ln(x) for any 32-bit x >= 1: a table up to 4095, beyond it shifted.
 // 256 * ln(x) for any 32-bit x >= 1: a table up to 4095, beyond it shifted.
 inline int cModel::ln256(uint32_t x) const {
   if (x < 4096) return lnTab_[x];
