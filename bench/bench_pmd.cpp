@@ -4,6 +4,9 @@
 // Usage: bench_pmd [-r runs] order file...   one tab-separated line per file:
 //          file, size, stream bytes, model MiB, encode s, decode s, ok|FAIL
 //        bench_pmd --arena order length       model memory in MiB
+//        bench_pmd --encode order in out      one encode, the stream to `out`
+//        bench_pmd --decode order stream n    one decode of `n` bytes
+// The last two do nothing else, for counting tools (bench/pmd_cost_vs_7z.sh).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -21,12 +24,42 @@
 using bench::median;
 using bench::cpu_Now;
 
+namespace {
+
+std::vector<uint8_t> read_File(const char* path) {
+  std::ifstream f(path, std::ios::binary | std::ios::ate);
+  std::vector<uint8_t> v(f ? static_cast<size_t>(f.tellg()) : 0);
+  f.seekg(0);
+  f.read(reinterpret_cast<char*>(v.data()), static_cast<std::streamsize>(v.size()));
+  return v;
+}
+
+// One encode or one decode and nothing more; 0 when it worked.
+int code_Once(bool enc, int order, const char* in, const char* arg) {
+  const std::vector<uint8_t> src = read_File(in);
+  if (src.empty()) return 1;
+  if (enc) {
+    std::vector<uint8_t> dst(src.size() + 8);
+    const int32_t g = EncodeMas(src.data(), dst.data(), static_cast<int32_t>(src.size()), order);
+    if (g <= 0) return 1;
+    std::ofstream(arg, std::ios::binary).write(reinterpret_cast<const char*>(dst.data()), g);
+    return 0;
+  }
+  const int32_t n = std::atoi(arg);
+  std::vector<uint8_t> dst(static_cast<size_t>(n) + 8);
+  return DecodeMas(src.data(), dst.data(), static_cast<int32_t>(src.size()), n + 8, order) == n ? 0 : 1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   int a = 1, runs = 3;
   if (argc == 4 && std::strcmp(argv[1], "--arena") == 0) {
     std::printf("%u\n", pmd::arena_Bytes(std::atoi(argv[3]), std::atoi(argv[2])) >> 20);
     return 0;
   }
+  if (argc == 5 && (std::strcmp(argv[1], "--encode") == 0 || std::strcmp(argv[1], "--decode") == 0))
+    return code_Once(argv[1][2] == 'e', std::atoi(argv[2]), argv[3], argv[4]);
   if (argc > 2 && std::strcmp(argv[1], "-r") == 0) {
     runs = std::max(1, std::atoi(argv[2]));
     a = 3;

@@ -789,7 +789,10 @@ bool cModel::enc_Masked(cRangeEncoder& rc, int sym, bool& coded) {
   if (q != end) {
     hit = q;
     lo = total;
-    for (uint32_t pairs = static_cast<uint32_t>(end - q) >> 1; pairs; --pairs, q += 2) {
+    // Bounded by pointer: a pair count taken from end - q made the compiler
+    // carry that difference through the loop above as a third induction
+    // variable.
+    for (const cState* const last = end - 1; q < last; q += 2) {
       const int32_t m0 = live(q[0].sym), m1 = live(q[1].sym);
       total += (q[0].freq & static_cast<uint32_t>(m0)) + (q[1].freq & static_cast<uint32_t>(m1));
     }
