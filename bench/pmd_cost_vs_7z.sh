@@ -44,7 +44,7 @@ cost_Of() {
   awk '/^summary:/ {print $2, $6 + $9, $7 + $10, $12}' "$TMP/cg"
 }
 # Counts of a run less those of its baseline, and the estimate: "I D1 LL Bm est".
-less() {
+net_Of() {
   awk -v a="$1" -v b="$2" 'BEGIN {split(a, x, " "); split(b, y, " ");
     for (i = 1; i <= 4; ++i) { d[i] = x[i] - y[i]; if (d[i] < 0) d[i] = 0; printf "%d ", d[i] }
     printf "%.0f\n", 0.4 * d[1] + 10 * d[2] + 80 * d[3] + 16 * d[4] }'
@@ -57,12 +57,12 @@ for o in $ORDERS; do
     name=$(basename "$f"); n=$(stat -c %s "$f")
     mib=$("$BENCH" --arena "$o" "$n")
     mkdir -p "$TMP/one"; printf 'x' >"$TMP/one/$name"
-    oe=$(less "$(cost_Of "$BENCH" --encode "$o" "$f" "$TMP/s")" "$(cost_Of "$BENCH" --encode "$o" "$TMP/one/$name" "$TMP/s1")")
-    od=$(less "$(cost_Of "$BENCH" --decode "$o" "$TMP/s" "$n")" "$(cost_Of "$BENCH" --decode "$o" "$TMP/s1" 1)")
+    oe=$(net_Of "$(cost_Of "$BENCH" --encode "$o" "$f" "$TMP/s")" "$(cost_Of "$BENCH" --encode "$o" "$TMP/one/$name" "$TMP/s1")")
+    od=$(net_Of "$(cost_Of "$BENCH" --decode "$o" "$TMP/s" "$n")" "$(cost_Of "$BENCH" --decode "$o" "$TMP/s1" 1)")
     rm -f "$TMP/a.7z" "$TMP/b.7z"
-    ze=$(less "$(cost_Of "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/a.7z" "$f")" \
-              "$(cost_Of "$SZ" a -bd -m0=PPMd:o="$o":mem="${mib}m" "$TMP/b.7z" "$TMP/one/$name")")
-    zd=$(less "$(cost_Of "$SZ" t "$TMP/a.7z")" "$(cost_Of "$SZ" t "$TMP/b.7z")")
+    ze=$(net_Of "$(cost_Of "$SZ" a -bd "-m0=PPMd:o=$o:mem=${mib}m" "$TMP/a.7z" "$f")" \
+              "$(cost_Of "$SZ" a -bd "-m0=PPMd:o=$o:mem=${mib}m" "$TMP/b.7z" "$TMP/one/$name")")
+    zd=$(net_Of "$(cost_Of "$SZ" t "$TMP/a.7z")" "$(cost_Of "$SZ" t "$TMP/b.7z")")
     rm -f "$TMP/one/$name"
     printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "${f#"$CORPUS"/}" "$o" "$n" "$oe" "$od" "$ze" "$zd" >>"$ROWS"
   done
