@@ -13,7 +13,6 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -77,8 +76,7 @@ int main(int argc, char** argv) {
   }
   int status = 0;
   for (; a < argc; ++a) {
-    std::ifstream f(argv[a], std::ios::binary);
-    std::vector<uint8_t> in((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> in = read_File(argv[a]);
     if (in.empty()) continue;
     const int32_t n = static_cast<int32_t>(in.size());
     std::vector<uint8_t> enc(in.size() + 8), dec(in.size() + 8);

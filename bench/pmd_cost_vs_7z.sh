@@ -22,14 +22,8 @@ ORDERS="${ORDERS:-4 8 16}"
 BUILD="${BUILD:-build-bench}"
 CORPUS="${CORPUS:-/work/shared/corpus}"
 LL_CACHE="${LL_CACHE:-16777216,16,64}"
-SZ=""
-for c in 7zz 7z; do command -v "$c" >/dev/null && { SZ="$c"; break; }; done
-[ -n "$SZ" ] || { echo "needs 7-Zip (bench/pmd_vs_7z.sh installs it)" >&2; exit 1; }
-
-if [ -z "${CXX:-}" ] && command -v clang++ >/dev/null; then export CXX=clang++; fi
-cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DSUITE_TESTS=OFF >/dev/null
-cmake --build "$BUILD" -j2 --target bench_pmd >/dev/null
-BENCH="$BUILD/bin/bench_pmd"
+# shellcheck source=bench/pmd_bench_setup.sh
+. bench/pmd_bench_setup.sh
 
 if [ $# -gt 0 ]; then FILES=("$@"); else
   mapfile -t FILES < <(find "$CORPUS/general" "$CORPUS/russian" -type f -size +97k | LC_ALL=C sort)

@@ -22,22 +22,8 @@ RUNS="${RUNS:-5}"
 BUILD="${BUILD:-build-bench}"
 CORPUS="${CORPUS:-/work/shared/corpus}"
 
-SZ=""
-for c in 7zz 7z; do command -v "$c" >/dev/null && { SZ="$c"; break; }; done
-if [ -z "$SZ" ]; then
-  echo "installing 7-Zip..." >&2
-  SUDO=""; [ "$(id -u)" != 0 ] && SUDO="sudo"
-  $SUDO apt-get install -y 7zip >/dev/null 2>&1 || $SUDO apt-get install -y p7zip-full >/dev/null 2>&1 ||
-    { $SUDO apt-get update >/dev/null 2>&1 && { $SUDO apt-get install -y 7zip >/dev/null 2>&1 || $SUDO apt-get install -y p7zip-full >/dev/null 2>&1; }; }
-  for c in 7zz 7z; do command -v "$c" >/dev/null && { SZ="$c"; break; }; done
-  [ -n "$SZ" ] || { echo "7-Zip not available" >&2; exit 1; }
-fi
-
-# The release build: clang (with the coder's profile) where installed.
-if [ -z "${CXX:-}" ] && command -v clang++ >/dev/null; then export CXX=clang++; fi
-cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DSUITE_TESTS=OFF >/dev/null
-cmake --build "$BUILD" -j2 --target bench_pmd >/dev/null
-BENCH="$BUILD/bin/bench_pmd"
+# shellcheck source=bench/pmd_bench_setup.sh
+. bench/pmd_bench_setup.sh
 
 if [ $# -gt 0 ]; then FILES=("$@"); else
   mapfile -t FILES < <(find "$CORPUS/general" "$CORPUS/russian" -type f -size +0 | LC_ALL=C sort)
