@@ -854,13 +854,12 @@ inline bool cModel::enc_Escaped(cRangeEncoder& rc, int sym) {
   return true;
 }
 
-[[gnu::flatten]] int32_t cModel::encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap) {
-  cRangeEncoder rc(dst, cap);
+[[gnu::flatten]] bool cModel::encode_Block(cRangeEncoder& rc, const uint8_t* src, int32_t n) {
   for (int32_t i = 0; i < n;) {
     // The output limit is looked at once per block of symbols.
     const int32_t end = std::min(n, i + 4096);
     for (; i < end; ++i) {
-      // The returns of 0 are not reached: the root holds every byte.
+      // The returns of false are not reached: the root holds every byte.
       if (minCtx_->numStats == 1) {
         // Binary contexts come in runs: a loop of their own keeps its branches
         // apart from the others', which predicts them better.
@@ -873,15 +872,23 @@ inline bool cModel::enc_Escaped(cRangeEncoder& rc, int sym) {
         }
         if (hit) continue;
         prevEsc_ = 1;
-        if (!enc_Escaped(rc, src[i])) return 0;
+        if (!enc_Escaped(rc, src[i])) return false;
       } else if (!enc_Symbol(rc, src[i])) {
-        return 0;
+        return false;
       }
       next_Context();
     }
-    if (rc.overflowed()) return 0;
+    if (rc.overflowed()) return false;
   }
-  enc_Symbol(rc, 256);
+  return true;
+}
+
+void cModel::encode_End(cRangeEncoder& rc) { enc_Symbol(rc, 256); }
+
+int32_t cModel::encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap) {
+  cRangeEncoder rc(dst, cap);
+  if (!encode_Block(rc, src, n)) return 0;
+  encode_End(rc);
   return rc.finish();
 }
 
@@ -1078,8 +1085,8 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   return -1;
 }
 
-[[gnu::flatten]] int32_t cModel::decode(const uint8_t* src, int32_t srcLen, uint8_t* dst, int32_t cap) {
-  cRangeDecoder rc(src, srcLen);
+[[gnu::flatten]] int32_t cModel::decode_Block(cRangeDecoder& rc, uint8_t* dst, int32_t cap) {
+  ended_ = false;
   int32_t n = 0;
   while (n < cap) {
     int sym;
@@ -1099,7 +1106,10 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
     while (sym == -1) {
       bool coded = false;
       while (!coded) {
-        if (!to_Unmasked_Suffix()) return n;  // the end mark
+        if (!to_Unmasked_Suffix()) {  // the end mark
+          ended_ = true;
+          return n;
+        }
         sym = dec_Masked(rc, coded);
       }
     }
@@ -1108,6 +1118,11 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
     next_Context();
   }
   return n;
+}
+
+int32_t cModel::decode(const uint8_t* src, int32_t srcLen, uint8_t* dst, int32_t cap) {
+  cRangeDecoder rc(src, srcLen);
+  return decode_Block(rc, dst, cap);
 }
 
 }  // namespace pmd

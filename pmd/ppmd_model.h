@@ -108,11 +108,23 @@ public:
   int32_t encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap);
   // Decodes until the end mark, damaged data or `cap` bytes.
   int32_t decode(const uint8_t* src, int32_t srcLen, uint8_t* dst, int32_t cap);
+
+  // The same in parts, for streams that carry more than one sequence:
+  // codes `n` bytes (false when the output outgrew its capacity), codes the
+  // end mark, decodes up to the end mark, damaged data or `cap` bytes
+  // (ended() tells whether it was the end mark).
+  bool encode_Block(cRangeEncoder& rc, const uint8_t* src, int32_t n);
+  void encode_End(cRangeEncoder& rc);
+  int32_t decode_Block(cRangeDecoder& rc, uint8_t* dst, int32_t cap);
+  bool ended() const { return ended_; }
+  // Starts the statistics again, as when the memory fills up.
+  void start_Again() { restart(); }
   // How often the memory filled up and the model started again.
   int32_t restarts() const { return restarts_; }
 
 private:
   int32_t restarts_ = 0;
+  bool ended_ = false;
 
   cContext* ctx(uint32_t o) const { return alloc_.at<cContext>(o); }
   cState* st(uint32_t o) const { return alloc_.at<cState>(o); }

@@ -272,6 +272,38 @@ TEST(PmdEngine, EncodingIsDeterministic) {
   }
 }
 
+// UTF-8 text of a two-byte script is coded packed, its letters one byte each
+// (pmd/utf8_window.h). Such streams keep every contract of the plain ones:
+// the round trip at every order, the exact prefix of a smaller capacity
+// (the decoder unpacks its own bound of packed bytes), damage within the
+// capacity, and a plain coding of the same bytes is clearly longer.
+TEST(PmdEngine, PackedTextKeepsEveryContract) {
+  const BB whole = corpus_File("russian/text/utf8/chekhov_palata_6.txt");
+  const BB in(whole.begin(), whole.begin() + 30001);  // ends inside a letter
+  const int32_t n = static_cast<int32_t>(in.size());
+  for (int order : {2, 5, 8, 16}) expect_Round_Trip(in, order, "packed text");
+  const BB s = encode(in, 6);
+  pmd::cModel plain;
+  ASSERT_TRUE(plain.init(pmd::arena_Bytes(n, 6), 6));
+  BB p(in.size() + 8);
+  const int32_t g = plain.encode(in.data(), n, p.data(), n + 8);
+  EXPECT_LT(s.size() * 100, static_cast<size_t>(g) * 96) << s.size() << " against " << g;
+  for (int32_t cap : {1, 2, 3, 4, 99, 4097, n / 2, n - 1}) {
+    BB buf(static_cast<size_t>(cap) + kGuardLen, kGuard);
+    const int32_t r = DecodeMas_Upto(s.data(), buf.data(), static_cast<int32_t>(s.size()), cap, 6, n + 8);
+    ASSERT_EQ(r, cap);
+    EXPECT_TRUE(std::equal(buf.begin(), buf.begin() + cap, in.begin())) << "cap " << cap;
+    EXPECT_TRUE(std::all_of(buf.begin() + cap, buf.end(), [](uint8_t b) { return b == kGuard; })) << "cap " << cap;
+  }
+  for (size_t at : {size_t(0), size_t(1), size_t(2), size_t(3), s.size() / 2}) {
+    BB flipped = s;
+    flipped[at] ^= 0x5A;
+    decode(flipped, n + 8, 6);
+    decode(flipped, 7, 6);
+  }
+  decode(BB(s.begin(), s.begin() + 3), n + 8, 6);
+}
+
 // The stream format is what stored archives hold: speed work on the model
 // must not change a byte of it. A change that is meant to alter the stream
 // updates these lengths and hashes (FNV-1a, 64 bits) knowingly.
