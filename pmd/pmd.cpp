@@ -20,9 +20,10 @@ uint32_t pmd::arena_Bytes(int32_t length, int32_t order) {
 namespace {
 
 // A packed stream starts with the end mark, which no plain stream does (it
-// codes at least one byte first), then the window in 11 + 7 even bits; the
-// model starts again for the packed bytes, which end with their own mark.
-constexpr int kBaseBits = 11, kEscBits = 7;
+// codes at least one byte first), then the window and the packed model's
+// order in 11 + 7 + 4 even bits; the model starts again for the packed
+// bytes, which end with their own mark.
+constexpr int kBaseBits = 11, kEscBits = 7, kOrderBits = 4;
 static_assert(pmd::kWindowBaseMax - pmd::kWindowBaseMin < (1u << kBaseBits));
 
 void put_Bits(pmd::cRangeEncoder& rc, uint32_t v, int bits) {
@@ -36,17 +37,23 @@ uint32_t get_Bits(pmd::cRangeDecoder& rc, int bits) {
 
 // Codes `source` packed if its window pays; -1 where it does not.
 int32_t encode_Packed(pmd::cModel& model, const pmd::cWindow& w, const uint8_t* source, uint8_t* destination,
-                      int32_t length) {
+                      int32_t length, int32_t order) {
   std::unique_ptr<uint8_t[]> packed(new (std::nothrow) uint8_t[2 * static_cast<size_t>(length)]);
   if (!packed) return -1;
   int32_t broken = 0;
   const int32_t m = pmd::pack_Window(w, source, length, packed.get(), broken);
   if (!pmd::window_Pays(length, m, broken)) return -1;
+  // The order is a stretch of text: packed, the same stretch is fewer
+  // symbols (rounded up). It keeps the model's speed, since a symbol that
+  // stands for a whole letter costs about twice as much to code.
+  const int32_t packedOrder =
+      std::clamp(static_cast<int32_t>((int64_t(order) * m + length - 1) / length), 2, static_cast<int32_t>(order));
   pmd::cRangeEncoder rc(destination, length + 8);
   model.encode_End(rc);
   put_Bits(rc, w.base - pmd::kWindowBaseMin, kBaseBits);
   put_Bits(rc, w.esc, kEscBits);
-  model.start_Again();
+  put_Bits(rc, static_cast<uint32_t>(packedOrder - 2), kOrderBits);
+  model.start_Again(packedOrder);
   if (!model.encode_Block(rc, packed.get(), m)) return 0;
   model.encode_End(rc);
   return rc.finish();
@@ -60,7 +67,7 @@ int32_t EncodeMas(const uint8_t* source, uint8_t* destination, int32_t length, i
   if (!model->init(pmd::arena_Bytes(length, order), order)) return 0;
   pmd::cWindow w;
   if (pmd::plan_Window(source, length, w)) {
-    const int32_t g = encode_Packed(*model, w, source, destination, length);
+    const int32_t g = encode_Packed(*model, w, source, destination, length, order);
     if (g >= 0) return g;
   }
   return model->encode(source, length, destination, length + 8);
@@ -89,8 +96,9 @@ int32_t DecodeMas_Upto(const uint8_t* source, uint8_t* destination, int32_t sour
   pmd::cWindow w;
   w.base = pmd::kWindowBaseMin + get_Bits(rc, kBaseBits);
   w.esc = static_cast<uint8_t>(get_Bits(rc, kEscBits));
-  if (w.base > pmd::kWindowBaseMax) return 0;
-  model->start_Again();
+  const int32_t packedOrder = 2 + static_cast<int32_t>(get_Bits(rc, kOrderBits));
+  if (w.base > pmd::kWindowBaseMax || packedOrder > order) return 0;
+  model->start_Again(packedOrder);
   const int32_t room = static_cast<int32_t>(std::min<int64_t>(2 * int64_t(capacity) + 3, fullCapacity));
   std::unique_ptr<uint8_t[]> packed(new (std::nothrow) uint8_t[static_cast<size_t>(room)]);
   if (!packed) return 0;

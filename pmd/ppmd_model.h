@@ -117,8 +117,12 @@ public:
   void encode_End(cRangeEncoder& rc);
   int32_t decode_Block(cRangeDecoder& rc, uint8_t* dst, int32_t cap);
   bool ended() const { return ended_; }
-  // Starts the statistics again, as when the memory fills up.
-  void start_Again() { restart(); }
+  // Starts the statistics again, as when the memory fills up, at `order`
+  // (2..16; the memory stays as init gave it).
+  void start_Again(int order) {
+    maxOrder_ = order;
+    restart();
+  }
   // How often the memory filled up and the model started again.
   int32_t restarts() const { return restarts_; }
 

@@ -317,7 +317,9 @@ TEST(PmdEngine, StreamsStayByteExact) {
   const cPin pins[] = {{"general/canterbury/kennedy.xls", 2, 114455, 0xfcf9980fe7aebd4dull},
                        {"general/canterbury/kennedy.xls", 4, 94530, 0xc996980bf365603bull},
                        {"general/calgary/geo", 8, 54425, 0x6c38ce99aec694e0ull},
-                       {"general/calgary/book1", 16, 210744, 0x3ea6a0e388d95e2full}};
+                       {"general/calgary/book1", 16, 210744, 0x3ea6a0e388d95e2full},
+                       // packed UTF-8 text: the window, the packed order and the packed bytes
+                       {"russian/text/utf8/chekhov_palata_6.txt", 6, 34253, 0xd718d775c4ca07e8ull}};
   for (const cPin& pin : pins) {
     BB s = encode(corpus_File(pin.file), pin.order);
     uint64_t h = 1469598103934665603ull;
