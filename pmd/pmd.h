@@ -22,11 +22,12 @@
 //
 // Stream: the range coder's bytes, the end marked by an escape from every
 // order; trailing zero bytes are left out (the decoder reads zeros past the
-// end). UTF-8 text whose letters are two-byte characters of one script is
-// coded packed, each letter of its window one symbol (pmd/utf8_window.h): such
-// a stream starts with the end mark, then the window and the packed model's
-// order, which spans about as much text as `order` bytes. The same input and
-// order give the same bytes on every build and run.
+// end). Two kinds of input are converted first, and their stream starts with
+// the end mark and the kind: UTF-8 text whose letters are two-byte characters
+// of one script is packed, each letter of its window one symbol
+// (pmd/utf8_window.h), and coded at an order that spans about as much text as
+// `order` bytes; x86 code gets absolute call targets (pmd/x86_calls.h). The
+// same input and order give the same bytes on every build and run.
 #pragma once
 #include <cstdint>
 

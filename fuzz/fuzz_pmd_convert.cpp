@@ -1,7 +1,8 @@
-// The packing of two-byte UTF-8 letters on its own: any bytes unpack within
-// the capacity (byte 0-1 pick the window, byte 2 the escape byte, byte 3 the
-// capacity) and always to a prefix of the full unpacking; any bytes pack and
-// unpack back to themselves.
+// The PPM coder's conversions on their own. Packed UTF-8 letters: any bytes
+// unpack within the capacity (bytes 0-1 pick the window, byte 2 the escape
+// byte, byte 3 the capacity) and always to a prefix of the full unpacking;
+// any bytes pack and unpack back to themselves. x86 call targets: any bytes
+// convert back to themselves.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +10,7 @@
 
 #include "fuzz_util.h"
 #include "pmd/utf8_window.h"
+#include "pmd/x86_calls.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 4) return 0;
@@ -38,5 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pmd::cWindow planned;
   if (pmd::plan_Window(src.data(), n, planned))
     fuzz::check(planned.base >= pmd::kWindowBaseMin && planned.base <= pmd::kWindowBaseMax && planned.esc < 0x80);
+
+  std::vector<uint8_t> code(src);
+  pmd::calls_To_Targets(code.data(), n);
+  pmd::targets_To_Calls(code.data(), n);
+  fuzz::check(code == src);
+  pmd::plan_Calls(src.data(), n);
   return 0;
 }
