@@ -59,6 +59,26 @@ BB corpus_File(const std::string& rel) {
   return b;
 }
 
+// Length of the model's stream without the conversions EncodeMas may pick.
+int32_t plain_Length(const BB& in, int order) {
+  const int32_t n = static_cast<int32_t>(in.size());
+  pmd::cModel plain;
+  EXPECT_TRUE(plain.init(pmd::arena_Bytes(n, order), order));
+  BB s(in.size() + 8);
+  return plain.encode(in.data(), n, s.data(), n + 8);
+}
+
+// A decode stopped at `cap` gives exactly the first `cap` bytes of the input.
+void expect_Prefix(const BB& s, const BB& in, int32_t cap, int order) {
+  BB buf(static_cast<size_t>(cap) + kGuardLen, kGuard);
+  const int32_t n = static_cast<int32_t>(in.size());
+  const int32_t r = DecodeMas_Upto(s.data(), buf.data(), static_cast<int32_t>(s.size()), cap, order, n + 8);
+  ASSERT_EQ(r, cap) << "order " << order;
+  EXPECT_TRUE(std::equal(buf.begin(), buf.begin() + cap, in.begin())) << "order " << order << " cap " << cap;
+  EXPECT_TRUE(std::all_of(buf.begin() + cap, buf.end(), [](uint8_t b) { return b == kGuard; }))
+      << "order " << order << " cap " << cap;
+}
+
 }  // namespace
 
 TEST(PmdEngine, SmallCorpusFilesRoundTripAtEveryOrder) {
@@ -221,14 +241,7 @@ TEST(PmdEngine, RunsOfBinaryContextsStopAtEveryLimit) {
   for (int order : {4, 16}) {
     expect_Round_Trip(in, order, "phrase");
     BB s = encode(in, order);
-    for (int32_t cap : {1, 2, 63, 4095, 4096, 4097, 8193, n / 2, n - 1}) {
-      BB buf(static_cast<size_t>(cap) + kGuardLen, kGuard);
-      const int32_t r = DecodeMas_Upto(s.data(), buf.data(), static_cast<int32_t>(s.size()), cap, order, n + 8);
-      ASSERT_EQ(r, cap) << "order " << order;
-      EXPECT_TRUE(std::equal(buf.begin(), buf.begin() + cap, in.begin())) << "order " << order << " cap " << cap;
-      EXPECT_TRUE(std::all_of(buf.begin() + cap, buf.end(), [](uint8_t b) { return b == kGuard; }))
-          << "order " << order << " cap " << cap;
-    }
+    for (int32_t cap : {1, 2, 63, 4095, 4096, 4097, 8193, n / 2, n - 1}) expect_Prefix(s, in, cap, order);
   }
 }
 
@@ -283,18 +296,9 @@ TEST(PmdEngine, PackedTextKeepsEveryContract) {
   const int32_t n = static_cast<int32_t>(in.size());
   for (int order : {2, 5, 8, 16}) expect_Round_Trip(in, order, "packed text");
   const BB s = encode(in, 6);
-  pmd::cModel plain;
-  ASSERT_TRUE(plain.init(pmd::arena_Bytes(n, 6), 6));
-  BB p(in.size() + 8);
-  const int32_t g = plain.encode(in.data(), n, p.data(), n + 8);
+  const int32_t g = plain_Length(in, 6);
   EXPECT_LT(s.size() * 100, static_cast<size_t>(g) * 96) << s.size() << " against " << g;
-  for (int32_t cap : {1, 2, 3, 4, 99, 4097, n / 2, n - 1}) {
-    BB buf(static_cast<size_t>(cap) + kGuardLen, kGuard);
-    const int32_t r = DecodeMas_Upto(s.data(), buf.data(), static_cast<int32_t>(s.size()), cap, 6, n + 8);
-    ASSERT_EQ(r, cap);
-    EXPECT_TRUE(std::equal(buf.begin(), buf.begin() + cap, in.begin())) << "cap " << cap;
-    EXPECT_TRUE(std::all_of(buf.begin() + cap, buf.end(), [](uint8_t b) { return b == kGuard; })) << "cap " << cap;
-  }
+  for (int32_t cap : {1, 2, 3, 4, 99, 4097, n / 2, n - 1}) expect_Prefix(s, in, cap, 6);
   for (size_t at : {size_t(0), size_t(1), size_t(2), size_t(3), s.size() / 2}) {
     BB flipped = s;
     flipped[at] ^= 0x5A;
@@ -314,10 +318,7 @@ TEST(PmdEngine, X86CodeKeepsEveryContract) {
   const int32_t n = static_cast<int32_t>(in.size());
   for (int order : {2, 8, 16}) expect_Round_Trip(in, order, "x86 code");
   const BB s = encode(in, 6);
-  pmd::cModel plain;
-  ASSERT_TRUE(plain.init(pmd::arena_Bytes(n, 6), 6));
-  BB p(in.size() + 8);
-  const int32_t g = plain.encode(in.data(), n, p.data(), n + 8);
+  const int32_t g = plain_Length(in, 6);
   EXPECT_LT(s.size() * 100, static_cast<size_t>(g) * 95) << s.size() << " against " << g;
   uint64_t h = 1469598103934665603ull;
   for (uint8_t b : s) h = (h ^ b) * 1099511628211ull;
@@ -325,13 +326,8 @@ TEST(PmdEngine, X86CodeKeepsEveryContract) {
   EXPECT_EQ(h, 0x5b95d34a8ae105ddull);
   size_t site = 0;  // a call site with its displacement cut by the capacity
   while (site < in.size() && (in[site] & 0xFE) != 0xE8) ++site;
-  for (int32_t cap : {1, 4, static_cast<int32_t>(site) + 2, static_cast<int32_t>(site) + 5, 4097, n / 2, n - 3}) {
-    BB buf(static_cast<size_t>(cap) + kGuardLen, kGuard);
-    const int32_t r = DecodeMas_Upto(s.data(), buf.data(), static_cast<int32_t>(s.size()), cap, 6, n + 8);
-    ASSERT_EQ(r, cap);
-    EXPECT_TRUE(std::equal(buf.begin(), buf.begin() + cap, in.begin())) << "cap " << cap;
-    EXPECT_TRUE(std::all_of(buf.begin() + cap, buf.end(), [](uint8_t b) { return b == kGuard; })) << "cap " << cap;
-  }
+  for (int32_t cap : {1, 4, static_cast<int32_t>(site) + 2, static_cast<int32_t>(site) + 5, 4097, n / 2, n - 3})
+    expect_Prefix(s, in, cap, 6);
   for (size_t at : {size_t(0), size_t(1), s.size() / 2}) {
     BB flipped = s;
     flipped[at] ^= 0x5A;
