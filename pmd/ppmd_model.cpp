@@ -854,12 +854,18 @@ inline bool cModel::enc_Escaped(cRangeEncoder& rc, int sym) {
   return true;
 }
 
-[[gnu::flatten]] bool cModel::encode_Block(cRangeEncoder& rc, const uint8_t* src, int32_t n) {
+[[gnu::flatten]] int32_t cModel::encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap, const cHead* head) {
+  cRangeEncoder rc(dst, cap);
+  if (head) {  // the opening end mark and the head, then the model afresh
+    enc_Symbol(rc, 256);
+    maxOrder_ = head->write(rc);
+    restart();
+  }
   for (int32_t i = 0; i < n;) {
     // The output limit is looked at once per block of symbols.
     const int32_t end = std::min(n, i + 4096);
     for (; i < end; ++i) {
-      // The returns of false are not reached: the root holds every byte.
+      // The returns of 0 are not reached: the root holds every byte.
       if (minCtx_->numStats == 1) {
         // Binary contexts come in runs: a loop of their own keeps its branches
         // apart from the others', which predicts them better.
@@ -872,23 +878,15 @@ inline bool cModel::enc_Escaped(cRangeEncoder& rc, int sym) {
         }
         if (hit) continue;
         prevEsc_ = 1;
-        if (!enc_Escaped(rc, src[i])) return false;
+        if (!enc_Escaped(rc, src[i])) return 0;
       } else if (!enc_Symbol(rc, src[i])) {
-        return false;
+        return 0;
       }
       next_Context();
     }
-    if (rc.overflowed()) return false;
+    if (rc.overflowed()) return 0;
   }
-  return true;
-}
-
-void cModel::encode_End(cRangeEncoder& rc) { enc_Symbol(rc, 256); }
-
-int32_t cModel::encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap) {
-  cRangeEncoder rc(dst, cap);
-  if (!encode_Block(rc, src, n)) return 0;
-  encode_End(rc);
+  enc_Symbol(rc, 256);
   return rc.finish();
 }
 
@@ -1085,9 +1083,10 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
   return -1;
 }
 
-[[gnu::flatten]] int32_t cModel::decode_Block(cRangeDecoder& rc, uint8_t* dst, int32_t cap) {
-  ended_ = false;
+[[gnu::flatten]] int32_t cModel::decode(const uint8_t* src, int32_t srcLen, uint8_t* dst, int32_t cap, cHead* head) {
+  cRangeDecoder rc(src, srcLen);
   int32_t n = 0;
+again:
   while (n < cap) {
     int sym;
     if (minCtx_->numStats == 1) {
@@ -1106,10 +1105,7 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
     while (sym == -1) {
       bool coded = false;
       while (!coded) {
-        if (!to_Unmasked_Suffix()) {  // the end mark
-          ended_ = true;
-          return n;
-        }
+        if (!to_Unmasked_Suffix()) goto end_mark;
         sym = dec_Masked(rc, coded);
       }
     }
@@ -1118,11 +1114,20 @@ int cModel::dec_Masked(cRangeDecoder& rc, bool& coded) {
     next_Context();
   }
   return n;
-}
-
-int32_t cModel::decode(const uint8_t* src, int32_t srcLen, uint8_t* dst, int32_t cap) {
-  cRangeDecoder rc(src, srcLen);
-  return decode_Block(rc, dst, cap);
+end_mark:
+  if (n != 0 || !head) return n;
+  {
+    // Opening a converted stream: its head, then its bytes coded by the
+    // model afresh, into the buffer the head gives.
+    cHead::cTarget t{dst, cap, maxOrder_};
+    if (!head->read(rc, t)) return 0;
+    head = nullptr;
+    dst = t.dst;
+    cap = t.cap;
+    maxOrder_ = t.order;
+    restart();
+  }
+  goto again;
 }
 
 }  // namespace pmd

@@ -98,37 +98,41 @@ struct cBinStat {
 // same figure from its capacity.
 uint32_t arena_Bytes(int32_t length, int32_t order);
 
+// What a converted stream holds before its bytes (after an end mark, which
+// opens no plain stream): written by the encoder, read back by the decoder.
+struct cHead {
+  virtual ~cHead() = default;
+  // Writes the head; returns the model order for the bytes.
+  virtual int write(cRangeEncoder& rc) const = 0;
+  // Where the bytes of a converted stream go, and the model order for them.
+  struct cTarget {
+    uint8_t* dst;
+    int32_t cap;
+    int order;
+  };
+  // Reads the head; false on damage. (A copy: the decoder's own buffer and
+  // capacity stay out of memory.)
+  virtual bool read(cRangeDecoder& rc, cTarget& target) = 0;
+};
+
 class cModel {
 public:
   // `arenaBytes` of model memory, `order` 2..16. False when no memory.
   bool init(uint32_t arenaBytes, int order);
 
-  // Codes `n` bytes and the end mark; returns the stream length, 0 if it does
-  // not fit in `cap` bytes.
-  int32_t encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap);
-  // Decodes until the end mark, damaged data or `cap` bytes.
-  int32_t decode(const uint8_t* src, int32_t srcLen, uint8_t* dst, int32_t cap);
-
-  // The same in parts, for streams that carry more than one sequence:
-  // codes `n` bytes (false when the output outgrew its capacity), codes the
-  // end mark, decodes up to the end mark, damaged data or `cap` bytes
-  // (ended() tells whether it was the end mark).
-  bool encode_Block(cRangeEncoder& rc, const uint8_t* src, int32_t n);
-  void encode_End(cRangeEncoder& rc);
-  int32_t decode_Block(cRangeDecoder& rc, uint8_t* dst, int32_t cap);
-  bool ended() const { return ended_; }
-  // Starts the statistics again, as when the memory fills up, at `order`
-  // (2..16; the memory stays as init gave it).
-  void start_Again(int order) {
-    maxOrder_ = order;
-    restart();
-  }
+  // Codes `n` bytes and the end mark, after the head of a converted stream
+  // if there is one; returns the stream length, 0 if it does not fit in
+  // `cap` bytes.
+  int32_t encode(const uint8_t* src, int32_t n, uint8_t* dst, int32_t cap, const cHead* head = nullptr);
+  // Decodes until the end mark, damaged data or `cap` bytes. With `head`, a
+  // stream that opens with the end mark is read as a converted one: the head
+  // reads what follows it and says where its bytes go.
+  int32_t decode(const uint8_t* src, int32_t srcLen, uint8_t* dst, int32_t cap, cHead* head = nullptr);
   // How often the memory filled up and the model started again.
   int32_t restarts() const { return restarts_; }
 
 private:
   int32_t restarts_ = 0;
-  bool ended_ = false;
 
   cContext* ctx(uint32_t o) const { return alloc_.at<cContext>(o); }
   cState* st(uint32_t o) const { return alloc_.at<cState>(o); }

@@ -59,7 +59,7 @@ void cCounts::add(const uint8_t* p, const uint8_t* to, const uint8_t* end) {
   length += p - from;
 }
 
-constexpr int32_t kSampleBlock = 4096, kSampleBlocks = 16;
+constexpr int32_t kSampleBlock = 1024, kSampleBlocks = 16;
 
 }  // namespace
 
@@ -71,11 +71,14 @@ bool plan_Window(const uint8_t* src, int32_t n, cWindow& w) {
   if (n <= kSampleBlock * kSampleBlocks) {
     c.add(src, end, end);
   } else {
-    // Blocks spread evenly over the input, each starting at a unit.
+    // Blocks spread evenly over the input, each starting at a unit. Binary
+    // data is turned down after a block or two: the rule below could no
+    // longer hold.
     for (int64_t k = 0; k < kSampleBlocks; ++k) {
       const uint8_t* p = src + (int64_t(n) - kSampleBlock) * k / (kSampleBlocks - 1);
       for (int skip = 0; skip < 3 && p > src && is_Trail(*p); ++skip) ++p;
       c.add(p, std::min(p + kSampleBlock, end), end);
+      if (c.broken * 16 > c.pairs + (kSampleBlocks - 1 - k) * kSampleBlock / 2) return false;
     }
   }
   const uint8_t esc = static_cast<uint8_t>(std::min_element(c.byValue, c.byValue + 128) - c.byValue);

@@ -8,7 +8,7 @@ namespace {
 
 constexpr uint32_t kSpan = 1u << 24;           // displacements in [-kSpan, kSpan) are converted
 constexpr uint32_t kRing = (2 * kSpan) - 1;    // modulo 2^25
-constexpr int32_t kSampleBlock = 4096, kSampleBlocks = 16;
+constexpr int32_t kSampleBlock = 1024, kSampleBlocks = 16;
 
 inline bool is_Site(uint8_t b) { return (b & 0xFE) == 0xE8; }
 
