@@ -12,19 +12,20 @@ inline int trail_Count(uint8_t lead) { return lead < 0xE0 ? 1 : lead < 0xF0 ? 2 
 
 inline bool is_Trail(uint8_t b) { return (b & 0xC0) == 0x80; }
 
-// Whether the lead byte at p has its k continuation bytes before `end`.
-inline bool whole_Sequence(const uint8_t* p, const uint8_t* end, int k) {
-  if (k >= end - p) return false;
+// The continuation bytes of the unit at p (a byte >= 0x80 that does not
+// start a two-byte character), or -1 where it is a broken sequence: a
+// continuation byte on its own, or a lead byte without all of its own
+// before `end`.
+inline int whole_Trail(const uint8_t* p, const uint8_t* end) {
+  if (*p < 0xC0) return -1;
+  const int k = trail_Count(*p);
+  if (k >= end - p) return -1;
   for (int j = 1; j <= k; ++j)
-    if (!is_Trail(p[j])) return false;
-  return true;
+    if (!is_Trail(p[j])) return -1;
+  return k;
 }
 
 inline uint32_t code_Point2(const uint8_t* p) { return (uint32_t(p[0] & 0x1F) << 6) | (p[1] & 0x3F); }
-
-}  // namespace
-
-namespace {
 
 // Counts of one stretch of the input (units that start in [from, to); the
 // last may reach past `to`, not past `end`).
@@ -47,8 +48,8 @@ void cCounts::add(const uint8_t* p, const uint8_t* to, const uint8_t* end) {
       ++pairs;
       p += 2;
     } else {
-      const int k = b >= 0xC0 ? trail_Count(b) : -1;
-      if (k < 0 || !whole_Sequence(p, end, k)) {
+      const int k = whole_Trail(p, end);
+      if (k < 0) {
         ++broken;
         ++p;
       } else {
@@ -127,8 +128,8 @@ int32_t pack_Window(const cWindow& w, const uint8_t* src, int32_t n, uint8_t* ds
       }
       p += 2;
     } else {
-      const int k = b >= 0xC0 ? trail_Count(b) : -1;
-      if (k < 0 || !whole_Sequence(p, end, k)) {
+      const int k = whole_Trail(p, end);
+      if (k < 0) {
         o[0] = esc;
         o[1] = b;
         o += 2;
