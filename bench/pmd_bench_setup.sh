@@ -1,7 +1,21 @@
 # Shared by bench/pmd_vs_7z.sh and bench/pmd_cost_vs_7z.sh (sourced, from the
-# repository's root, with BUILD set): finds 7-Zip, installing Debian's package
-# when neither `7zz` nor `7z` is there, and builds the release bench_pmd.
-# Sets SZ (7-Zip's command) and BENCH (bench_pmd's path).
+# repository's root): finds 7-Zip, installing Debian's package when neither
+# `7zz` nor `7z` is there, and builds the release bench_pmd in BUILD.
+# Sets SZ (7-Zip's command) and BENCH (bench_pmd's path); list_Files picks the
+# files to measure.
+BUILD="${BUILD:-build-bench}"
+CORPUS="${CORPUS:-/work/shared/corpus}"
+
+# FILES = the arguments after the first, or else the files of both corpora
+# larger than `find -size` $1 (+0: all non-empty ones).
+list_Files() {
+  local size="$1"
+  shift
+  if [ $# -gt 0 ]; then FILES=("$@"); else
+    mapfile -t FILES < <(find "$CORPUS/general" "$CORPUS/russian" -type f -size "$size" | LC_ALL=C sort)
+  fi
+}
+
 SZ=""
 for c in 7zz 7z; do command -v "$c" >/dev/null && { SZ="$c"; break; }; done
 if [ -z "$SZ" ]; then

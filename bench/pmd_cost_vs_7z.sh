@@ -19,15 +19,10 @@ set -euo pipefail
 command -v valgrind >/dev/null || { echo "needs valgrind" >&2; exit 1; }
 cd "$(dirname "$0")/.."
 ORDERS="${ORDERS:-4 8 16}"
-BUILD="${BUILD:-build-bench}"
-CORPUS="${CORPUS:-/work/shared/corpus}"
 LL_CACHE="${LL_CACHE:-16777216,16,64}"
 # shellcheck source=bench/pmd_bench_setup.sh
 . bench/pmd_bench_setup.sh
-
-if [ $# -gt 0 ]; then FILES=("$@"); else
-  mapfile -t FILES < <(find "$CORPUS/general" "$CORPUS/russian" -type f -size +97k | LC_ALL=C sort)
-fi
+list_Files +97k "$@"
 TMP=$(mktemp -d); trap 'rm -rf "$TMP"' EXIT
 
 # Cost of one command: "I D1 LL Bm" from cachegrind's summary line.

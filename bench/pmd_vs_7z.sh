@@ -19,15 +19,9 @@ command -v perf >/dev/null || { echo "needs perf (linux-perf) for CPU times" >&2
 cd "$(dirname "$0")/.."
 ORDERS="${ORDERS:-2 4 6 8 16}"
 RUNS="${RUNS:-5}"
-BUILD="${BUILD:-build-bench}"
-CORPUS="${CORPUS:-/work/shared/corpus}"
-
 # shellcheck source=bench/pmd_bench_setup.sh
 . bench/pmd_bench_setup.sh
-
-if [ $# -gt 0 ]; then FILES=("$@"); else
-  mapfile -t FILES < <(find "$CORPUS/general" "$CORPUS/russian" -type f -size +0 | LC_ALL=C sort)
-fi
+list_Files +0 "$@"
 TMP=$(mktemp -d); trap 'rm -rf "$TMP"' EXIT
 ROWS="$TMP/rows"; : >"$ROWS"
 
