@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace pmd {
 
 namespace {
@@ -104,42 +108,216 @@ bool plan_Window(const uint8_t* src, int32_t n, cWindow& w) {
   return true;
 }
 
+namespace {
+
+// Packs the unit at p, returning the next one.
+inline const uint8_t* pack_Unit(const uint8_t* p, const uint8_t* end, uint8_t*& o, uint8_t esc, uint32_t base,
+                                int32_t& broken) {
+  const uint8_t b = *p;
+  if (b < 0x80) {
+    if (b == esc) *o++ = esc;
+    *o++ = b;
+    return p + 1;
+  }
+  if ((b & 0xE0) == 0xC0 && end - p > 1 && is_Trail(p[1])) {
+    const uint32_t d = code_Point2(p) - base;  // wraps below the window
+    if (d < kWindowSize) {
+      *o++ = static_cast<uint8_t>(0x80 + d);
+    } else {
+      o[0] = b;
+      o[1] = p[1];
+      o += 2;
+    }
+    return p + 2;
+  }
+  const int k = whole_Trail(p, end);
+  if (k < 0) {
+    o[0] = esc;
+    o[1] = b;
+    o += 2;
+    ++broken;
+    return p + 1;
+  }
+  for (int j = 0; j <= k; ++j) *o++ = *p++;  // 1 to 4 bytes: a library call costs more
+  return p;
+}
+
+// Unpacks the unit at p where it can neither read past the input nor write
+// past the output (4 bytes each way); returns the next one.
+inline const uint8_t* unpack_Unit(const uint8_t* p, uint8_t*& q, uint8_t esc, const uint16_t* pairOf) {
+  const uint8_t c = *p++;
+  if (c < 0x80) {
+    *q++ = c == esc ? *p++ : c;
+  } else if (c < 0xC0) {
+    std::memcpy(q, &pairOf[c - 0x80], 2);
+    q += 2;
+  } else {
+    *q++ = c;
+    for (int k = trail_Count(c); k > 0; --k) *q++ = *p++;
+  }
+  return p;
+}
+
+#if defined(__x86_64__)
+// Sixteen bytes at a time where a block holds only ASCII bytes and window
+// characters, which is most of a text that packs: the units are told apart
+// by masks, and the bytes kept (or made) are gathered by a byte shuffle from
+// a table. Other blocks go unit by unit. SSSE3, looked for at run time.
+
+// By an 8-bit mask of lanes to keep: their indices, packed to the front, and
+// their number.
+struct cKeep {
+  uint8_t idx[256][16];
+  uint8_t count[256];
+};
+// By an 8-bit mask of window characters among 8 units: indices into the
+// units interleaved with their second bytes (u0 t0 u1 t1 ...), taking t only
+// for a character, and the number of bytes.
+struct cSpread {
+  uint8_t idx[256][16];
+  uint8_t count[256];
+};
+
+constexpr cKeep kKeep = [] {
+  cKeep t{};
+  for (int m = 0; m < 256; ++m) {
+    int n = 0;
+    for (int j = 0; j < 8; ++j)
+      if (m >> j & 1) t.idx[m][n++] = static_cast<uint8_t>(j);
+    t.count[m] = static_cast<uint8_t>(n);
+    for (int j = n; j < 16; ++j) t.idx[m][j] = 0x80;
+  }
+  return t;
+}();
+
+constexpr cSpread kSpread = [] {
+  cSpread t{};
+  for (int m = 0; m < 256; ++m) {
+    int n = 0;
+    for (int j = 0; j < 8; ++j) {
+      t.idx[m][n++] = static_cast<uint8_t>(2 * j);
+      if (m >> j & 1) t.idx[m][n++] = static_cast<uint8_t>(2 * j + 1);
+    }
+    t.count[m] = static_cast<uint8_t>(n);
+    for (int j = n; j < 16; ++j) t.idx[m][j] = 0x80;
+  }
+  return t;
+}();
+
+inline bool have_Ssse3() {
+  static const bool yes = __builtin_cpu_supports("ssse3");
+  return yes;
+}
+
+inline __m128i bytes(uint8_t v) { return _mm_set1_epi8(static_cast<char>(v)); }
+inline uint32_t mask_Of(__m128i v) { return static_cast<uint32_t>(_mm_movemask_epi8(v)); }
+
+// Packs from p while 17 bytes can be read; returns where it stopped.
+[[gnu::target("ssse3")]] const uint8_t* pack_Blocks(const uint8_t* p, const uint8_t* end, uint8_t*& out, uint8_t esc,
+                                                   uint32_t base, int32_t& broken) {
+  uint8_t* o = out;
+  const __m128i lead5 = bytes(0x1F), trail6 = bytes(0x3F), top2 = bytes(0xC0), top3 = bytes(0xE0);
+  const __m128i hiOfBase = bytes(static_cast<uint8_t>(base >> 6 & 0x1F)), loOfBase = bytes(base & 0x3F);
+  const __m128i escs = bytes(esc), one = bytes(1), sixtyFour = bytes(64), offset = bytes(0x80);
+  while (end - p >= 17) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+    const uint32_t high = mask_Of(v);
+    const __m128i leads = _mm_cmpeq_epi8(_mm_and_si128(v, top3), top2);
+    const uint32_t leadBits = mask_Of(leads);
+    const uint32_t lanes = (leadBits & 0x8000) ? 0x7FFF : 0xFFFF;  // a last lead goes with the next block
+    const uint32_t trail = mask_Of(_mm_cmpeq_epi8(_mm_and_si128(v, top2), offset));
+    // The window character of a lead and its continuation byte: its lead's
+    // low bits one or none above the window's, the offset within 0..63.
+    const __m128i k = _mm_sub_epi8(_mm_and_si128(v, lead5), hiOfBase);
+    const __m128i above = _mm_cmpeq_epi8(k, one);
+    const __m128i d =
+        _mm_add_epi8(_mm_sub_epi8(_mm_and_si128(next, trail6), loOfBase), _mm_and_si128(above, sixtyFour));
+    const __m128i inside = _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(k, _mm_setzero_si128()), above),
+                                         _mm_cmpeq_epi8(_mm_and_si128(d, top2), _mm_setzero_si128()));
+    const __m128i charLanes = _mm_and_si128(leads, inside);
+    const uint32_t chars = mask_Of(charLanes) & lanes;
+    const uint32_t escaped = mask_Of(_mm_cmpeq_epi8(v, escs));
+    // Units the block takes: ASCII bytes but the escape byte, and window
+    // characters (a lead followed by its continuation byte); the first other
+    // one ends the run of lanes coded here.
+    const uint32_t good = ((~high & ~escaped) | chars | (chars << 1 & trail)) & ~((chars << 1 & ~trail) >> 1);
+    const uint32_t bad = ~good & lanes;
+    const int run = bad ? __builtin_ctz(bad) : (lanes == 0xFFFF ? 16 : 15);
+    if (run == 0) {  // the other unit on its own, and on to the next block
+      p = pack_Unit(p, end, o, esc, base, broken);
+      continue;
+    }
+    const __m128i units =
+        _mm_or_si128(_mm_and_si128(charLanes, _mm_add_epi8(d, offset)), _mm_andnot_si128(charLanes, v));
+    const uint32_t keep = ~(chars << 1) & ((1u << run) - 1);
+    const uint32_t lo = keep & 0xFF, hi = keep >> 8 & 0xFF;
+    const __m128i* const idxLo = reinterpret_cast<const __m128i*>(kKeep.idx[lo]);
+    const __m128i* const idxHi = reinterpret_cast<const __m128i*>(kKeep.idx[hi]);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_shuffle_epi8(units, _mm_loadu_si128(idxLo)));
+    o += kKeep.count[lo];
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_shuffle_epi8(_mm_srli_si128(units, 8), _mm_loadu_si128(idxHi)));
+    o += kKeep.count[hi];
+    p += run;
+  }
+  out = o;
+  return p;
+}
+
+// Unpacks from p while 16 bytes can be read and 32 written; returns where it
+// stopped.
+[[gnu::target("ssse3")]] const uint8_t* unpack_Blocks(const uint8_t* p, const uint8_t* pLast, uint8_t*& out,
+                                                     const uint8_t* qLast, uint8_t esc, uint32_t base,
+                                                     const uint16_t* pairOf) {
+  uint8_t* q = out;
+  const __m128i top2 = bytes(0xC0), offset = bytes(0x80), trail6 = bytes(0x3F), escs = bytes(esc);
+  const __m128i loOfBase = bytes(base & 0x3F), leadOfBase = bytes(static_cast<uint8_t>(0xC0 | base >> 6));
+  while (pLast - p >= 16 && qLast - q >= 32) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i isChar = _mm_cmpeq_epi8(_mm_and_si128(v, top2), offset);
+    const uint32_t chars = mask_Of(isChar);
+    // ASCII bytes but the escape byte, and window characters: the first
+    // other unit ends the run of lanes unpacked here.
+    const uint32_t bad = (mask_Of(v) & ~chars) | mask_Of(_mm_cmpeq_epi8(v, escs));
+    const int run = bad ? __builtin_ctz(bad) : 16;
+    if (run == 0) {  // the other unit on its own (it reads and writes at most 4 bytes)
+      p = unpack_Unit(p, q, esc, pairOf);
+      continue;
+    }
+    // A character's offset from the window's first continuation byte: past
+    // 63 its lead is one higher.
+    const __m128i s = _mm_add_epi8(_mm_sub_epi8(v, offset), loOfBase);
+    const __m128i lead = _mm_sub_epi8(leadOfBase, _mm_cmpgt_epi8(s, trail6));
+    const __m128i second = _mm_or_si128(_mm_and_si128(s, trail6), offset);
+    const __m128i units = _mm_or_si128(_mm_and_si128(isChar, lead), _mm_andnot_si128(isChar, v));
+    const uint32_t taken = chars & ((1u << run) - 1);
+    const uint32_t lo = taken & 0xFF, hi = taken >> 8;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(q),
+                     _mm_shuffle_epi8(_mm_unpacklo_epi8(units, second),
+                                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSpread.idx[lo]))));
+    if (run > 8)
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(q + kSpread.count[lo]),
+                       _mm_shuffle_epi8(_mm_unpackhi_epi8(units, second),
+                                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSpread.idx[hi]))));
+    q += run + (kSpread.count[lo] - 8) + (kSpread.count[hi] - 8);
+    p += run;
+  }
+  out = q;
+  return p;
+}
+#endif
+
+}  // namespace
+
 int32_t pack_Window(const cWindow& w, const uint8_t* src, int32_t n, uint8_t* dst, int32_t& broken) {
-  const uint8_t esc = w.esc;
-  const uint32_t base = w.base;
   const uint8_t* p = src;
   const uint8_t* const end = src + n;
   uint8_t* o = dst;
   broken = 0;
-  while (p < end) {
-    const uint8_t b = *p;
-    if (b < 0x80) {
-      if (b == esc) *o++ = esc;
-      *o++ = b;
-      ++p;
-    } else if ((b & 0xE0) == 0xC0 && end - p > 1 && is_Trail(p[1])) {
-      const uint32_t d = code_Point2(p) - base;  // wraps below the window
-      if (d < kWindowSize) {
-        *o++ = static_cast<uint8_t>(0x80 + d);
-      } else {
-        o[0] = b;
-        o[1] = p[1];
-        o += 2;
-      }
-      p += 2;
-    } else {
-      const int k = whole_Trail(p, end);
-      if (k < 0) {
-        o[0] = esc;
-        o[1] = b;
-        o += 2;
-        ++p;
-        ++broken;
-      } else {
-        for (int j = 0; j <= k; ++j) *o++ = *p++;  // 1 to 4 bytes: a library call costs more
-      }
-    }
-  }
+#if defined(__x86_64__)
+  if (have_Ssse3()) p = pack_Blocks(p, end, o, w.esc, w.base, broken);
+#endif
+  while (p < end) p = pack_Unit(p, end, o, w.esc, w.base, broken);
   return static_cast<int32_t>(o - dst);
 }
 
@@ -153,24 +331,16 @@ int32_t unpack_Window(const cWindow& w, const uint8_t* src, int32_t n, uint8_t* 
     const uint8_t two[2] = {static_cast<uint8_t>(0xC0 | (cp >> 6)), static_cast<uint8_t>(0x80 | (cp & 0x3F))};
     std::memcpy(&pairOf[d], two, 2);
   }
-  // Away from both ends a unit reads at most 4 bytes and writes at most 4.
   const uint8_t* p = src;
   uint8_t* q = dst;
+#if defined(__x86_64__)
+  if (have_Ssse3()) p = unpack_Blocks(p, src + n, q, dst + cap, esc, base, pairOf);
+#endif
+  // Away from both ends a unit reads at most 4 bytes and writes at most 4.
   if (n >= 4 && cap >= 4) {
     const uint8_t* const pEnd = src + n - 4;
     uint8_t* const qEnd = dst + cap - 4;
-    while (p <= pEnd && q <= qEnd) {
-      const uint8_t c = *p++;
-      if (c < 0x80) {
-        *q++ = c == esc ? *p++ : c;
-      } else if (c < 0xC0) {
-        std::memcpy(q, &pairOf[c - 0x80], 2);
-        q += 2;
-      } else {
-        *q++ = c;
-        for (int k = trail_Count(c); k > 0; --k) *q++ = *p++;
-      }
-    }
+    while (p <= pEnd && q <= qEnd) p = unpack_Unit(p, q, esc, pairOf);
   }
   int32_t i = static_cast<int32_t>(p - src), o = static_cast<int32_t>(q - dst);
   // The last units, each checked: one cut off gives the bytes it has.

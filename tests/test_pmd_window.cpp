@@ -139,3 +139,103 @@ TEST(PmdWindow, SamplesSeeTheWholeInputAndThePackingDecides) {
   EXPECT_GT(broken, 0);
   EXPECT_FALSE(pmd::window_Pays(n2, m2, broken));
 }
+
+namespace {
+
+// The packing unit by unit, straight from the format: what the packer must
+// give whichever way it goes through a block.
+BB reference_Pack(const pmd::cWindow& w, const BB& in) {
+  BB out;
+  const size_t n = in.size();
+  auto trail = [&](size_t j) { return j < n && (in[j] & 0xC0) == 0x80; };
+  for (size_t i = 0; i < n;) {
+    const uint8_t b = in[i];
+    if (b < 0x80) {
+      if (b == w.esc) out.push_back(w.esc);
+      out.push_back(b);
+      ++i;
+      continue;
+    }
+    const size_t k = b >= 0xC0 && b < 0xE0 ? 1 : b >= 0xE0 && b < 0xF0 ? 2 : b >= 0xF0 && b < 0xF8 ? 3 : 0;
+    bool whole = b >= 0xC0 && b < 0xF8;
+    for (size_t j = 1; j <= k; ++j) whole = whole && trail(i + j);
+    if (!whole) {
+      out.push_back(w.esc);
+      out.push_back(b);
+      ++i;
+      continue;
+    }
+    const uint32_t cp = k == 1 ? (uint32_t(b & 0x1F) << 6 | (in[i + 1] & 0x3F)) : 0;
+    if (k == 1 && cp >= w.base && cp < w.base + pmd::kWindowSize) {
+      out.push_back(static_cast<uint8_t>(0x80 + cp - w.base));
+    } else {
+      const auto from = in.begin() + static_cast<std::ptrdiff_t>(i);
+      out.insert(out.end(), from, from + static_cast<std::ptrdiff_t>(1 + k));
+    }
+    i += 1 + k;
+  }
+  return out;
+}
+
+// Text of one window's letters with words, spaces and the odd other unit:
+// characters just outside the window, dashes, escape bytes, stray bytes.
+BB long_Text(uint32_t base, uint8_t esc, uint32_t seed, int oddPerMille) {
+  BB r = testsup::random_Bytes(20000, seed), t;
+  auto put2 = [&](uint32_t cp) {
+    t.push_back(static_cast<uint8_t>(0xC0 | (cp >> 6)));
+    t.push_back(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
+  };
+  for (size_t i = 0; i + 1 < r.size(); i += 2) {
+    const uint32_t x = r[i], y = r[i + 1];
+    if (x * 1000 / 256 < static_cast<uint32_t>(oddPerMille)) {
+      switch (y % 7) {
+        case 0: put2(base - 1 >= pmd::kWindowBaseMin ? base - 1 : base + pmd::kWindowSize); break;
+        case 1: put2(std::min<uint32_t>(base + pmd::kWindowSize, 0x7FF)); break;
+        case 2: t.insert(t.end(), {0xE2, 0x80, 0x94}); break;
+        case 3: t.push_back(esc); break;
+        case 4: t.push_back(0x80 + (y & 0x3F)); break;
+        case 5: t.push_back(0xD0); break;  // a lead without its byte
+        default: t.insert(t.end(), {0xF0, 0x9F, 0x98, 0x80}); break;
+      }
+    } else if (y < 40) {
+      t.push_back(y < 30 ? ' ' : y < 36 ? ',' : '\n');
+    } else {
+      put2(base + y % pmd::kWindowSize);
+    }
+  }
+  return t;
+}
+
+}  // namespace
+
+// Blocks of letters go through the packer and unpacker many units at a time,
+// the others one by one: both ways give the format's bytes, for windows on
+// and off a 64-character boundary, at both ends of the two-byte range, and
+// with the escape byte about.
+TEST(PmdWindow, LongTextsPackAsTheFormatSays) {
+  std::vector<std::pair<pmd::cWindow, BB>> cases;
+  int seed = 1;
+  for (uint32_t base : {pmd::kWindowBaseMin, 0x380u, 0x3C0u, 0x410u, 0x5D0u, pmd::kWindowBaseMax})
+    for (int odd : {0, 5, 60, 400})
+      for (uint8_t esc : {uint8_t(' '), uint8_t(0x7E)})
+        cases.push_back({{base, esc}, long_Text(base, esc, seed++, odd)});
+  const BB ru = testsup::read_File(testsup::corpus("russian/text/utf8/turgenev_asya.txt"));
+  cases.push_back({{0x410, '~'}, ru});
+  for (const auto& [w, in] : cases) {
+    const BB p = pack(w, in);
+    ASSERT_TRUE(p == reference_Pack(w, in)) << "base " << w.base << " esc " << int(w.esc) << " size " << in.size();
+    ASSERT_TRUE(unpack(w, p, static_cast<int32_t>(in.size())) == in) << "base " << w.base;
+  }
+  // Cut capacities and packed inputs around the end of the block loop.
+  const auto& [w, in] = cases[3 * 8 + 4];  // window U+0410, 6 % other units
+  const BB p = pack(w, in);
+  const int32_t n = static_cast<int32_t>(in.size());
+  for (int32_t cut : {0, 1, 15, 16, 17, 31, 32, 33, 100, 1001, n / 2, n - 33, n - 31, n - 17, n - 5, n - 1}) {
+    const BB u = unpack(w, p, cut);
+    ASSERT_EQ(u.size(), static_cast<size_t>(cut));
+    EXPECT_TRUE(std::equal(u.begin(), u.end(), in.begin())) << "cap " << cut;
+    const size_t len = std::min(p.size(), static_cast<size_t>(cut));
+    const BB v = unpack(w, BB(p.begin(), p.begin() + static_cast<std::ptrdiff_t>(len)), n);
+    EXPECT_TRUE(v.size() <= in.size() && std::equal(v.begin(), v.end(), in.begin())) << "packed prefix " << len;
+  }
+}
