@@ -205,7 +205,12 @@ constexpr cSpread kSpread = [] {
 }();
 
 inline bool have_Ssse3() {
-  static const bool yes = __builtin_cpu_supports("ssse3");
+  // (Initialised here too: a static constructor may pack before the
+  // library's own start-up has looked at the processor.)
+  static const bool yes = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3") != 0;
+  }();
   return yes;
 }
 
