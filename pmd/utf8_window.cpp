@@ -32,12 +32,19 @@ inline int whole_Trail(const uint8_t* p, const uint8_t* end) {
 inline uint32_t code_Point2(const uint8_t* p) { return (uint32_t(p[0] & 0x1F) << 6) | (p[1] & 0x3F); }
 
 // Counts of one stretch of the input (units that start in [from, to); the
-// last may reach past `to`, not past `end`).
+// last may reach past `to`, not past `end`). The ASCII bytes are counted by
+// value apart, and only once the characters show that packing may pay.
 struct cCounts {
   uint32_t byCode[0x800] = {};  // two-byte characters by code point
   uint32_t byValue[128] = {};   // ASCII bytes by value
   int64_t broken = 0, pairs = 0, length = 0;
   void add(const uint8_t* from, const uint8_t* to, const uint8_t* end);
+  // ASCII bytes are never part of another unit: those in [from, to) are
+  // the ones add() passed.
+  void add_Values(const uint8_t* from, const uint8_t* to) {
+    for (const uint8_t* p = from; p < to; ++p)
+      if (*p < 0x80) ++byValue[*p];
+  }
 };
 
 void cCounts::add(const uint8_t* p, const uint8_t* to, const uint8_t* end) {
@@ -45,8 +52,10 @@ void cCounts::add(const uint8_t* p, const uint8_t* to, const uint8_t* end) {
   while (p < to) {
     const uint8_t b = *p;
     if (b < 0x80) {
-      ++byValue[b];
       ++p;
+      // Eight ASCII bytes at a time.
+      uint64_t w;
+      while (to - p >= 8 && (std::memcpy(&w, p, 8), (w & 0x8080808080808080u) == 0)) p += 8;
     } else if ((b & 0xE0) == 0xC0 && end - p > 1 && is_Trail(p[1])) {  // the common case first
       ++byCode[code_Point2(p)];
       ++pairs;
@@ -73,8 +82,14 @@ bool plan_Window(const uint8_t* src, int32_t n, cWindow& w) {
   static_assert(kWindowBaseMax + kWindowSize == 0x800);
   cCounts c;
   const uint8_t* const end = src + n;
+  const uint8_t* from[kSampleBlocks];
+  const uint8_t* to[kSampleBlocks];
+  int blocks = 0;
   if (n <= kSampleBlock * kSampleBlocks) {
     c.add(src, end, end);
+    from[0] = src;
+    to[0] = end;
+    blocks = 1;
   } else {
     // Blocks spread evenly over the input, each starting at a unit. Binary
     // data is turned down after a block or two: the rule below could no
@@ -83,9 +98,15 @@ bool plan_Window(const uint8_t* src, int32_t n, cWindow& w) {
       const uint8_t* p = src + (int64_t(n) - kSampleBlock) * k / (kSampleBlocks - 1);
       for (int skip = 0; skip < 3 && p > src && is_Trail(*p); ++skip) ++p;
       c.add(p, std::min(p + kSampleBlock, end), end);
+      from[blocks] = p;
+      to[blocks++] = std::min(p + kSampleBlock, end);
       if (c.broken * 16 > c.pairs + (kSampleBlocks - 1 - k) * kSampleBlock / 2) return false;
     }
   }
+  // The bytes saved are at most the characters: too few of them cannot pay,
+  // whatever the window and the escape byte.
+  if (c.pairs < 8 || c.pairs < c.length / 32) return false;
+  for (int k = 0; k < blocks; ++k) c.add_Values(from[k], to[k]);
   const uint8_t esc = static_cast<uint8_t>(std::min_element(c.byValue, c.byValue + 128) - c.byValue);
   // The window holding the most characters (the lowest base of equals).
   uint64_t inWindow = 0;
