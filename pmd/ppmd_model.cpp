@@ -655,7 +655,7 @@ inline void cModel::account(cSwitch& sw, const cRefined& r, uint32_t summ, int b
   sw.costRaw += static_cast<uint32_t>(ln256(summ) - (bit ? r.lnB : r.lnA));
   if (++sw.samples == 1024) {
     sw.on = sw.costRef + (sw.costRef >> sw.margin) < sw.costRaw;
-    sw.wait = sw.gap = sw.on ? 1 : sw.offGap;
+    sw.wait = sw.gap = sw.next_Gap();
     sw.samples = 0;
     sw.costRef = sw.costRaw = 0;
   }
