@@ -216,7 +216,7 @@ private:
   // unmasked one of masked contexts. The masked rows see fewer occasions and
   // go stale when sampled rarely while off (kennedy.xls at order 8: +3.6 %
   // with every 64th), so that switch starts at every 8th. Both back off to
-  // a 16th of that where they stay off (most text): 1.5-2.5 % less time
+  // a 16th of that where they stay off (most text): 1-2.5 % less time
   // there for about 0.02 % larger files.
   cSwitch top_{64, 1024};
   cSwitch masked_{8, 128};

@@ -180,27 +180,21 @@ inline const uint8_t* unpack_Unit(const uint8_t* p, uint8_t*& q, uint8_t esc, co
 }
 
 #if defined(__x86_64__)
-// Sixteen bytes at a time where a block holds only ASCII bytes and window
-// characters, which is most of a text that packs: the units are told apart
-// by masks, and the bytes kept (or made) are gathered by a byte shuffle from
-// a table. Other blocks go unit by unit. SSSE3, looked for at run time.
+// Sixteen bytes at a time over runs of ASCII bytes and window characters,
+// which are most of a text that packs: the units are told apart by masks,
+// and the bytes kept (or made) are gathered by a byte shuffle from a table.
+// The first other unit goes on its own. SSSE3, looked for at run time.
 
-// By an 8-bit mask of lanes to keep: their indices, packed to the front, and
-// their number.
-struct cKeep {
-  uint8_t idx[256][16];
-  uint8_t count[256];
-};
-// By an 8-bit mask of window characters among 8 units: indices into the
-// units interleaved with their second bytes (u0 t0 u1 t1 ...), taking t only
-// for a character, and the number of bytes.
-struct cSpread {
+// Byte shuffles by an 8-bit mask of lanes: the indices of the bytes taken
+// (0x80 past them: zeros) and their number.
+struct cShuffle {
   uint8_t idx[256][16];
   uint8_t count[256];
 };
 
-constexpr cKeep kKeep = [] {
-  cKeep t{};
+// Packing: the lanes to keep, packed to the front.
+constexpr cShuffle kKeep = [] {
+  cShuffle t{};
   for (int m = 0; m < 256; ++m) {
     int n = 0;
     for (int j = 0; j < 8; ++j)
@@ -211,8 +205,10 @@ constexpr cKeep kKeep = [] {
   return t;
 }();
 
-constexpr cSpread kSpread = [] {
-  cSpread t{};
+// Unpacking: of 8 units interleaved with their second bytes (u0 t0 u1 t1
+// ...), every unit, and its t where the mask marks a window character.
+constexpr cShuffle kSpread = [] {
+  cShuffle t{};
   for (int m = 0; m < 256; ++m) {
     int n = 0;
     for (int j = 0; j < 8; ++j) {
@@ -383,9 +379,7 @@ int32_t unpack_Window(const cWindow& w, const uint8_t* src, int32_t n, uint8_t* 
       }
       len = 1;
     } else if (c < 0xC0) {
-      const uint32_t cp = base + (c - 0x80u);
-      unit[0] = static_cast<uint8_t>(0xC0 | (cp >> 6));
-      unit[1] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+      std::memcpy(unit, &pairOf[c - 0x80], 2);
       len = 2;
     } else {
       unit[0] = c;
