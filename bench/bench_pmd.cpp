@@ -26,17 +26,9 @@ using bench::cpu_Now;
 
 namespace {
 
-std::vector<uint8_t> read_File(const char* path) {
-  std::ifstream f(path, std::ios::binary | std::ios::ate);
-  std::vector<uint8_t> v(f ? static_cast<size_t>(f.tellg()) : 0);
-  f.seekg(0);
-  f.read(reinterpret_cast<char*>(v.data()), static_cast<std::streamsize>(v.size()));
-  return v;
-}
-
-// A buffer left uninitialised: the counting runs measure the coder, and a
-// zero fill of input and output (two bytes written per input byte, each line
-// missing the caches) is no part of it.
+// A buffer left uninitialised: the runs measure the coder, and a zero fill of
+// input and output (two bytes written per input byte, each line missing the
+// caches) is no part of it.
 struct cRaw {
   std::unique_ptr<uint8_t[]> p;
   size_t n = 0;
@@ -94,22 +86,22 @@ int main(int argc, char** argv) {
   }
   int status = 0;
   for (; a < argc; ++a) {
-    const std::vector<uint8_t> in = read_File(argv[a]);
-    if (in.empty()) continue;
-    const int32_t n = static_cast<int32_t>(in.size());
-    std::vector<uint8_t> enc(in.size() + 8), dec(in.size() + 8);
+    const cRaw in = read_Raw(argv[a]);
+    if (in.n == 0) continue;
+    const int32_t n = static_cast<int32_t>(in.n);
+    std::vector<uint8_t> enc(in.n + 8), dec(in.n + 8);
     std::vector<double> te, td;
     int32_t g = 0, r = 0;
     bool ok = true;
     for (int k = 0; k < runs; ++k) {
       double t0 = cpu_Now();
-      g = EncodeMas(in.data(), enc.data(), n, order);
+      g = EncodeMas(in.p.get(), enc.data(), n, order);
       double t1 = cpu_Now();
       r = g ? DecodeMas(enc.data(), dec.data(), g, n + 8, order) : 0;
       double t2 = cpu_Now();
       te.push_back(t1 - t0);
       td.push_back(t2 - t1);
-      ok = ok && g > 0 && r == n && std::memcmp(in.data(), dec.data(), in.size()) == 0;
+      ok = ok && g > 0 && r == n && std::memcmp(in.p.get(), dec.data(), in.n) == 0;
     }
     // A refused input (g = 0) counts as stored.
     if (g == 0) ok = true;
